@@ -1,0 +1,68 @@
+#include "saver_shell.h"
+
+namespace vizo::shell {
+
+int Shell::RunSaverWindow(WindowHandle parent) {
+  SaverWindowSpec spec;
+  if (parent != 0) {
+    const ScreenRect client = os.ClientRect(parent);
+    spec = {0, PreviewTitle, style::Preview, 0, 0, client.right, client.bottom, parent};
+    state.previewMode = true;
+  } else {
+    const WindowHandle running = os.FindFullScreenSaver();
+    if (running != 0 && os.IsWindow(running)) {
+      os.SetForegroundWindow(running);
+      return 0;
+    }
+    ScreenRect screen = os.VirtualScreen();
+    if (screen.right == 0 || screen.bottom == 0) {
+      const ScreenRect clip = os.ScreenClipBox();
+      screen = {clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top};
+    }
+    spec = {style::FullScreenEx, FullScreenTitle, style::FullScreen, screen.left, screen.top, screen.right, screen.bottom, 0};
+    state.acLineStatus = os.AcLineStatus().value_or(AcLineUnknown);
+    LoadPasswordVerifier();
+  }
+  state.autoPlayMessage = state.win9xFamily ? os.RegisterAutoPlayMessage() : 0;
+
+  if (os.RegisterSaverClass()) state.saverWindow = os.CreateSaverWindow(spec);
+
+  int quitCode = 0;
+  if (state.saverWindow != 0) {
+    if (!state.previewMode) os.SetForegroundWindow(state.saverWindow);
+    quitCode = os.RunMessageLoop();
+  }
+  UnloadPasswordVerifier();
+  return quitCode;
+}
+
+void Shell::LoadPasswordVerifier() {
+  if (!state.win9xFamily) return;
+  if (state.verifierModule != 0) UnloadPasswordVerifier();
+  const std::optional<std::uint32_t> usePassword = os.ReadScreenSaveUsePassword();
+  if (!usePassword || *usePassword == 0) return;
+  state.verifierModule = os.LoadModule("PASSWORD.CPL");
+  if (state.verifierModule == 0) return;
+  state.verifyPassword = os.FindProc(state.verifierModule, "VerifyScreenSavePwd");
+  if (state.verifyPassword != 0) {
+    SetSaverRunning(true);
+  } else {
+    UnloadPasswordVerifier();
+  }
+}
+
+void Shell::UnloadPasswordVerifier() {
+  if (!state.win9xFamily || state.verifierModule == 0) return;
+  os.UnloadModule(state.verifierModule);
+  state.verifierModule = 0;
+  if (state.verifyPassword != 0) {
+    state.verifyPassword = 0;
+    SetSaverRunning(false);
+  }
+}
+
+void Shell::SetSaverRunning(bool running) {
+  if (state.win9xFamily) os.NotifyScreenSaverRunning(running);
+}
+
+}  // namespace vizo::shell

@@ -1,0 +1,31 @@
+// The shell's one process-wide record.
+#pragma once
+
+#include "shell_types.h"
+
+namespace vizo::shell {
+
+inline constexpr std::uint32_t MouseMoveThreshold = 4;
+inline constexpr std::uint32_t VerifyRetryInterval = 200;  // milliseconds
+inline constexpr std::uint32_t NoVerifyYet = 0xFFFFFFFF;
+inline constexpr std::uint8_t AcLineUnknown = 255;
+
+struct ShellState {
+  ModuleHandle instance = 0;
+  bool win9xFamily = false;
+  WindowHandle saverWindow = 0;
+  bool previewMode = false;
+  bool closeGranted = false;  // never cleared once set
+  bool verifying = false;
+  ModuleHandle verifierModule = 0;
+  ProcAddress verifyPassword = 0;
+  MessageId autoPlayMessage = 0;
+  ModuleHandle imeModule = 0;
+  ProcAddress associateContext = 0;
+  InputContext savedInputContext = 0;
+  std::uint32_t lastVerifyTime = NoVerifyYet;
+  std::uint8_t acLineStatus = AcLineUnknown;
+  ScreenPoint anchorCursor;
+};
+
+}  // namespace vizo::shell

@@ -1,0 +1,17 @@
+// The last line of defence around a mode: a thrown exception or a processor fault ends the process
+// with -1 instead of leaving a frozen full-screen window behind.
+#pragma once
+
+namespace vizo::win32 {
+
+inline constexpr int FaultExitCode = -1;
+
+// Runs body inside the guard. On a fault, onFault runs and the process ends with FaultExitCode;
+// a processor fault first gets the platform's last-chance report, which may also decide to let the
+// fault go on (a debugger is attached, for one).
+int RunGuarded(int (*body)(void* context), void* context, void (*onFault)());
+
+// For catch blocks in Win32 callbacks, which exceptions must not cross: the same end as a fault.
+[[noreturn]] void EndAfterFault();
+
+}  // namespace vizo::win32
