@@ -1,0 +1,55 @@
+// Runs the saver's fault guard around a chosen failure so that a test can watch it end the process:
+//   guard_probe MARKER-FILE ok|throw|fault|throw-in-callback
+// The guard's fault handler creates MARKER-FILE before the process ends.
+#include <windows.h>
+
+#include <cstring>
+#include <stdexcept>
+
+#include "shell/win32/fault_guard.h"
+
+namespace {
+
+const char* g_marker = nullptr;
+
+LRESULT CALLBACK ThrowingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP) {
+    try {
+      throw std::runtime_error("from a window procedure");
+    } catch (...) {
+      vizo::win32::EndAfterFault();  // what every callback of the saver does with a stray exception
+    }
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int Body(void* context) {
+  const char* mode = static_cast<const char*>(context);
+  if (std::strcmp(mode, "throw") == 0) throw std::runtime_error("thrown inside the guard");
+  if (std::strcmp(mode, "fault") == 0) {
+    volatile int* nowhere = nullptr;
+    return *nowhere;
+  }
+  if (std::strcmp(mode, "throw-in-callback") == 0) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = ThrowingProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "GuardProbe";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "GuardProbe", "", 0, 0, 0, 1, 1, nullptr, nullptr, windowClass.hInstance, nullptr);
+    SendMessageA(window, WM_APP, 0, 0);
+  }
+  return 5;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return 2;
+  g_marker = argv[1];
+  // No error box: the platform's last-chance handling then decides at once to run the handler.
+  SetErrorMode(SEM_NOGPFAULTERRORBOX);
+  return vizo::win32::RunGuarded(Body, argv[2], [] {
+    CloseHandle(CreateFileA(g_marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  });
+}

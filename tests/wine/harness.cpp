@@ -1,0 +1,272 @@
+#include "harness.h"
+
+#include <cstdio>
+#include <map>
+
+namespace vizo::winetest {
+
+std::string ProgramDir() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path);
+  return dir.substr(0, dir.find_last_of("\\/"));
+}
+
+std::string SaverPath() { return ProgramDir() + "\\vizovizo.scr"; }
+
+Process::Process(const std::string& program, const std::string& arguments) {
+  std::string commandLine = "\"" + program + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info_)) {
+    info_ = {};
+  }
+}
+
+Process::~Process() {
+  if (!info_.hProcess) return;
+  if (Running()) {
+    TerminateProcess(info_.hProcess, 0xDEAD);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+  CloseHandle(info_.hThread);
+  CloseHandle(info_.hProcess);
+}
+
+bool Process::Running() const { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+
+std::optional<DWORD> Process::WaitForExit(DWORD timeoutMs) const {
+  if (!info_.hProcess) return std::nullopt;
+  // Pump while waiting: a saver whose window is a child of one of ours sends us messages.
+  if (!PumpUntil([this] { return !Running(); }, timeoutMs)) return std::nullopt;
+  DWORD code = 0;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    if (condition()) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+namespace {
+
+struct WindowSearch {
+  DWORD processId;
+  const char* className;
+  const char* title;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+  auto& search = *reinterpret_cast<WindowSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search.processId) return TRUE;
+  char text[256] = {};
+  if (search.className) {
+    GetClassNameA(window, text, sizeof text);
+    if (lstrcmpA(text, search.className) != 0) return TRUE;
+  }
+  if (search.title) {
+    text[0] = '\0';
+    GetWindowTextA(window, text, sizeof text);
+    if (lstrcmpA(text, search.title) != 0) return TRUE;
+  }
+  search.found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> ProcessWindows(DWORD processId, const char* className, const char* title) {
+  WindowSearch search{processId, className, title, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForWindow(DWORD processId, const char* className, const char* title, DWORD timeoutMs) {
+  HWND found = nullptr;
+  PumpUntil(
+      [&] {
+        const auto windows = ProcessWindows(processId, className, title);
+        found = windows.empty() ? nullptr : windows.front();
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
+namespace {
+
+std::map<DWORD, int>& CreatedWindows() {
+  static std::map<DWORD, int> counts;
+  return counts;
+}
+
+void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD thread, DWORD) {
+  if (object == OBJID_WINDOW && window) ++CreatedWindows()[thread];
+}
+
+}  // namespace
+
+WindowCreationLog::WindowCreationLog() {
+  CreatedWindows().clear();
+  hook_ = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, OnWindowEvent, 0, 0,
+                          WINEVENT_OUTOFCONTEXT);
+}
+
+WindowCreationLog::~WindowCreationLog() {
+  if (hook_) UnhookWinEvent(hook_);
+}
+
+int WindowCreationLog::CountFor(DWORD threadId) const {
+  const auto found = CreatedWindows().find(threadId);
+  return found == CreatedWindows().end() ? 0 : found->second;
+}
+
+bool Drain(HWND window) {
+  // A sent message is handled at the target's next message retrieval, ahead of what is queued.
+  // The first round trip reaches that retrieval, the second proves that the queued message it
+  // then returned was dispatched, the third that a message posted by that dispatch was too.
+  for (int roundTrip = 0; roundTrip < 3; ++roundTrip) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, DefaultTimeoutMs, &result)) return false;
+  }
+  return true;
+}
+
+namespace {
+
+void Send(INPUT input) { SendInput(1, &input, sizeof input); }
+
+INPUT KeyInput(WORD key, DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = flags;
+  return input;
+}
+
+INPUT MouseInput(DWORD flags, LONG x = 0, LONG y = 0) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = x;
+  input.mi.dy = y;
+  input.mi.dwFlags = flags;
+  return input;
+}
+
+}  // namespace
+
+void PressKey(WORD virtualKey) {
+  Send(KeyInput(virtualKey, 0));
+  Send(KeyInput(virtualKey, KEYEVENTF_KEYUP));
+}
+
+void ClickLeftButton() {
+  Send(MouseInput(MOUSEEVENTF_LEFTDOWN));
+  Send(MouseInput(MOUSEEVENTF_LEFTUP));
+}
+
+void MoveCursorTo(int x, int y) {
+  // Absolute input is in 1/65536 of the primary screen and maps back by truncation: round up so
+  // that it lands on the exact pixel.
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  const LONG ax = static_cast<LONG>((x * 65536 + width - 1) / width);
+  const LONG ay = static_cast<LONG>((y * 65536 + height - 1) / height);
+  Send(MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, ax, ay));
+}
+
+bool PlaceCursor(int x, int y) {
+  // Under Wine a warp can be undone by pointer events already on their way from X; moving again
+  // until the position holds settles it.
+  return PumpUntil([x, y] {
+    POINT p{};
+    if (GetCursorPos(&p) && p.x == x && p.y == y) return true;
+    MoveCursorTo(x, y);
+    return false;
+  });
+}
+
+Screenshot CaptureScreen() {
+  Screenshot shot;
+  shot.width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  shot.height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  shot.pixels.resize(static_cast<size_t>(shot.width) * static_cast<size_t>(shot.height));
+
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = shot.width;
+  info.bmiHeader.biHeight = -shot.height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, shot.width, shot.height, screen, left, top, SRCCOPY);
+  GdiFlush();
+  memcpy(shot.pixels.data(), bits, shot.pixels.size() * sizeof(std::uint32_t));
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  for (auto& p : shot.pixels) p &= 0x00FFFFFF;
+  return shot;
+}
+
+std::string SaveArtifact(const Screenshot& shot, const std::string& name) {
+  const std::string dir = ProgramDir() + "\\..\\artifacts";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  const std::string path = dir + "\\" + name + ".bmp";
+  const DWORD imageBytes = static_cast<DWORD>(shot.pixels.size() * 4);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  file.bfSize = file.bfOffBits + imageBytes;
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = shot.width;
+  header.biHeight = -shot.height;
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_RGB;
+  if (FILE* out = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(&file, sizeof file, 1, out);
+    std::fwrite(&header, sizeof header, 1, out);
+    std::fwrite(shot.pixels.data(), 4, shot.pixels.size(), out);
+    std::fclose(out);
+  }
+  return path;
+}
+
+ScopedRegistryValue::ScopedRegistryValue(const char* key, const char* name, DWORD value) : key_(key), name_(name) {
+  RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof value);
+}
+
+ScopedRegistryValue::ScopedRegistryValue(const char* key, const char* name, const char* value)
+    : key_(key), name_(name) {
+  RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, value, static_cast<DWORD>(lstrlenA(value) + 1));
+}
+
+ScopedRegistryValue::~ScopedRegistryValue() { RegDeleteKeyValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str()); }
+
+}  // namespace vizo::winetest

@@ -1,0 +1,99 @@
+// Helpers the Windows-side integration tests share: start the real saver, find its windows, send
+// them input, wait for conditions by bounded polling, and take screenshots.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vizo::winetest {
+
+inline constexpr DWORD DefaultTimeoutMs = 15000;
+
+// The folder of the running test program; the saver and the stand-in components are built there.
+std::string ProgramDir();
+std::string SaverPath();
+
+// A process started from a command line, terminated at destruction if it is still running.
+class Process {
+ public:
+  Process(const std::string& program, const std::string& arguments);
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  ~Process();
+
+  bool Started() const { return info_.hProcess != nullptr; }
+  DWORD Id() const { return info_.dwProcessId; }
+  DWORD MainThreadId() const { return info_.dwThreadId; }
+  bool Running() const;
+  // The exact exit code, or nothing if the process still runs after timeoutMs.
+  std::optional<DWORD> WaitForExit(DWORD timeoutMs = DefaultTimeoutMs) const;
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// Polls condition every few milliseconds while dispatching this thread's messages, until it holds
+// or timeoutMs have passed. Returns whether it held.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = DefaultTimeoutMs);
+
+// Top-level windows of a process with the given class and title (nullptr matches any).
+std::vector<HWND> ProcessWindows(DWORD processId, const char* className, const char* title);
+HWND WaitForWindow(DWORD processId, const char* className, const char* title, DWORD timeoutMs = DefaultTimeoutMs);
+
+// Records every window that any thread creates while it exists (an out-of-context event hook);
+// the owning thread must pump messages (PumpUntil does). Windows are counted by the thread that
+// created them, which stays known after the window and its process are gone.
+class WindowCreationLog {
+ public:
+  WindowCreationLog();
+  WindowCreationLog(const WindowCreationLog&) = delete;
+  WindowCreationLog& operator=(const WindowCreationLog&) = delete;
+  ~WindowCreationLog();
+  int CountFor(DWORD threadId) const;
+
+ private:
+  HWINEVENTHOOK hook_ = nullptr;
+};
+
+// Returns once the window's thread has dispatched everything that was queued for it before the
+// call, and whatever that posted in turn. False if the window is gone or does not answer.
+bool Drain(HWND window);
+
+// Real input, through the system's input queue.
+void PressKey(WORD virtualKey);
+void ClickLeftButton();
+void MoveCursorTo(int x, int y);
+// Moves the cursor there and waits until the system reports it there.
+bool PlaceCursor(int x, int y);
+
+// The screen as 32-bit pixels, top row first.
+struct Screenshot {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;  // 0x00RRGGBB
+  std::uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]; }
+};
+Screenshot CaptureScreen();
+// Writes the screenshot as a .bmp into the build tree's artifact folder and returns its path.
+std::string SaveArtifact(const Screenshot& shot, const std::string& name);
+
+// A registry value under HKEY_CURRENT_USER set for the life of the object, then removed.
+class ScopedRegistryValue {
+ public:
+  ScopedRegistryValue(const char* key, const char* name, DWORD value);
+  ScopedRegistryValue(const char* key, const char* name, const char* value);
+  ScopedRegistryValue(const ScopedRegistryValue&) = delete;
+  ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
+  ~ScopedRegistryValue();
+
+ private:
+  std::string key_;
+  std::string name_;
+};
+
+}  // namespace vizo::winetest

@@ -1,0 +1,169 @@
+// The real vizovizo.scr driven from outside, as the operating system would: command lines, exit
+// codes, its windows, and real input.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace vizo::winetest {
+namespace {
+
+constexpr char SaverClass[] = "WindowsScreenSaverClass";
+constexpr DWORD MinusOne = 0xFFFFFFFF;
+
+TEST(SaverCommandLine, UnusableCommandLinesEndWithMinusOneAndCreateNoWindow) {
+  for (const char* arguments : {"/x", "/?", "1", "/p", "/p 0", "/p abc", "/p 4294967295", "/a 1234"}) {
+    WindowCreationLog created;
+    Process saver(SaverPath(), arguments);
+    ASSERT_TRUE(saver.Started());
+    EXPECT_EQ(saver.WaitForExit(), MinusOne) << arguments;
+    EXPECT_EQ(created.CountFor(saver.MainThreadId()), 0) << arguments;
+  }
+}
+
+class FullScreenSaver : public ::testing::Test {
+ protected:
+  static constexpr POINT Start{500, 400};
+
+  void SetUp() override {
+    ASSERT_TRUE(PlaceCursor(Start.x, Start.y));
+    saver_.emplace(SaverPath(), "/s");
+    ASSERT_TRUE(saver_->Started());
+    window_ = WaitForWindow(saver_->Id(), SaverClass, "Screen Saver");
+    ASSERT_NE(window_, nullptr);
+    ASSERT_TRUE(Drain(window_));
+  }
+
+  bool StillRunning() { return Drain(window_) && IsWindow(window_) && saver_->Running(); }
+
+  std::optional<Process> saver_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(FullScreenSaver, CoversTheVirtualScreenWithABlackTopmostPopup) {
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(window_, GWL_STYLE)), 0x96000000u);
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(window_, GWL_EXSTYLE)) & WS_EX_TOPMOST, static_cast<DWORD>(WS_EX_TOPMOST));
+  EXPECT_EQ(GetClassLongA(window_, GCL_STYLE), 0x2Bu);
+  RECT r{};
+  GetWindowRect(window_, &r);
+  EXPECT_EQ(r.left, GetSystemMetrics(SM_XVIRTUALSCREEN));
+  EXPECT_EQ(r.top, GetSystemMetrics(SM_YVIRTUALSCREEN));
+  EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+  EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYVIRTUALSCREEN));
+
+  // The title never changes.
+  SendMessageTimeoutA(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("changed"), SMTO_NORMAL, 5000, nullptr);
+  char title[64] = {};
+  GetWindowTextA(window_, title, sizeof title);
+  EXPECT_STREQ(title, "Screen Saver");
+
+  // Nothing but the saver is on the screen, and it is black.
+  int lit = 0;
+  ASSERT_TRUE(PumpUntil([&] {
+    const Screenshot shot = CaptureScreen();
+    lit = 0;
+    for (const auto pixel : shot.pixels) lit += pixel != 0 ? 1 : 0;
+    if (lit == 0) SaveArtifact(shot, "fullscreen-saver");
+    return lit == 0;
+  })) << lit << " pixels are not black";
+
+  PressKey(VK_SPACE);
+  EXPECT_EQ(saver_->WaitForExit(), 0u);
+}
+
+TEST_F(FullScreenSaver, MouseButtonCloses) {
+  ClickLeftButton();
+  EXPECT_EQ(saver_->WaitForExit(), 0u);
+}
+
+TEST_F(FullScreenSaver, MouseTravelOfFourStaysAndFiveCloses) {
+  // Travel is measured from where the cursor was when the saver started.
+  const POINT withinFour[] = {{502, 402}, {504, 400}, {500, 396}, {498, 402}, {501, 400}};
+  for (const POINT p : withinFour) {
+    MoveCursorTo(p.x, p.y);
+    ASSERT_TRUE(StillRunning()) << "closed at " << p.x << "," << p.y;
+  }
+  MoveCursorTo(503, 402);
+  EXPECT_EQ(saver_->WaitForExit(), 0u);
+}
+
+TEST_F(FullScreenSaver, SecondStartRaisesTheFirstAndCreatesNoWindow) {
+  WindowCreationLog created;
+  Process second(SaverPath(), "/s");
+  EXPECT_EQ(second.WaitForExit(), 0u);
+  EXPECT_EQ(created.CountFor(second.MainThreadId()), 0);
+  EXPECT_TRUE(StillRunning());
+  PressKey(VK_SPACE);
+  EXPECT_EQ(saver_->WaitForExit(), 0u);
+}
+
+// A window standing in for the display settings' preview pane.
+class PreviewHost {
+ public:
+  PreviewHost() {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = "PreviewHost";
+    RegisterClassA(&windowClass);
+    window = CreateWindowExA(0, "PreviewHost", "Host", WS_POPUP | WS_VISIBLE, 100, 100, 152, 112, nullptr, nullptr,
+                             windowClass.hInstance, nullptr);
+  }
+  ~PreviewHost() {
+    if (IsWindow(window)) DestroyWindow(window);
+  }
+  HWND window = nullptr;
+};
+
+TEST(PreviewSaver, FillsTheHostIgnoresInputAndEndsWithIt) {
+  PreviewHost host;
+  ASSERT_NE(host.window, nullptr);
+  WindowCreationLog created;
+  Process saver(SaverPath(), "/p " + std::to_string(reinterpret_cast<UINT_PTR>(host.window)));
+  HWND preview = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    preview = FindWindowExA(host.window, nullptr, SaverClass, "Preview");
+    return preview != nullptr;
+  }));
+  ASSERT_TRUE(Drain(preview));  // creation has finished
+  EXPECT_EQ(GetParent(preview), host.window);
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(preview, GWL_STYLE)), 0x52000000u);
+  RECT r{};
+  GetWindowRect(preview, &r);
+  EXPECT_EQ(r.left, 100);
+  EXPECT_EQ(r.top, 100);
+  EXPECT_EQ(r.right - r.left, 152);
+  EXPECT_EQ(r.bottom - r.top, 112);
+  EXPECT_TRUE(ProcessWindows(saver.Id(), SaverClass, nullptr).empty());  // no top-level window of its own
+
+  MoveCursorTo(150, 150);
+  ClickLeftButton();
+  MoveCursorTo(200, 180);
+  PostMessageA(preview, WM_KEYDOWN, VK_SPACE, 0);
+  PostMessageA(preview, WM_ACTIVATEAPP, 0, 0);
+  ASSERT_TRUE(Drain(preview));
+  EXPECT_TRUE(IsWindow(preview));
+  EXPECT_TRUE(saver.Running());
+
+  DestroyWindow(host.window);
+  EXPECT_EQ(saver.WaitForExit(), 0u);
+  EXPECT_GE(created.CountFor(saver.MainThreadId()), 1);  // the log sees the saver's windows
+}
+
+TEST(FaultGuard, EndsTheProcessWithMinusOneAfterItsHandler) {
+  const struct {
+    const char* mode;
+    DWORD exitCode;
+    bool handlerRan;
+  } cases[] = {{"ok", 5, false}, {"throw", MinusOne, true}, {"fault", MinusOne, true}, {"throw-in-callback", MinusOne, true}};
+  for (const auto& c : cases) {
+    const std::string marker = ProgramDir() + "\\guard-" + c.mode + ".marker";
+    DeleteFileA(marker.c_str());
+    Process probe(ProgramDir() + "\\guard_probe.exe", "\"" + marker + "\" " + c.mode);
+    EXPECT_EQ(probe.WaitForExit(), c.exitCode) << c.mode;
+    EXPECT_EQ(GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES, c.handlerRan) << c.mode;
+  }
+}
+
+}  // namespace
+}  // namespace vizo::winetest
