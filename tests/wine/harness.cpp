@@ -108,6 +108,17 @@ HWND WaitForWindow(DWORD processId, const char* className, const char* title, DW
   return found;
 }
 
+HWND WaitForFullScreenSaver(const Process& saver) {
+  HWND window = WaitForWindow(saver.Id(), "WindowsScreenSaverClass", "Screen Saver");
+  // Before it is shown and has the foreground, the saver may still be starting up; a window being
+  // created answers sent messages too early to tell that it pumps its queue.
+  if (!window || !PumpUntil([window] { return IsWindowVisible(window) && GetForegroundWindow() == window; }) ||
+      !Drain(window)) {
+    return nullptr;
+  }
+  return window;
+}
+
 namespace {
 
 std::map<DWORD, int>& CreatedWindows() {

@@ -44,6 +44,8 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = Default
 // Top-level windows of a process with the given class and title (nullptr matches any).
 std::vector<HWND> ProcessWindows(DWORD processId, const char* className, const char* title);
 HWND WaitForWindow(DWORD processId, const char* className, const char* title, DWORD timeoutMs = DefaultTimeoutMs);
+// The full-screen saver window of a process, once it is shown, in the foreground, and pumping.
+HWND WaitForFullScreenSaver(const Process& saver);
 
 // Records every window that any thread creates while it exists (an out-of-context event hook);
 // the owning thread must pump messages (PumpUntil does). Windows are counted by the thread that

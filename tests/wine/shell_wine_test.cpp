@@ -28,9 +28,8 @@ class FullScreenSaver : public ::testing::Test {
     ASSERT_TRUE(PlaceCursor(Start.x, Start.y));
     saver_.emplace(SaverPath(), "/s");
     ASSERT_TRUE(saver_->Started());
-    window_ = WaitForWindow(saver_->Id(), SaverClass, "Screen Saver");
+    window_ = WaitForFullScreenSaver(*saver_);
     ASSERT_NE(window_, nullptr);
-    ASSERT_TRUE(Drain(window_));
   }
 
   bool StillRunning() { return Drain(window_) && IsWindow(window_) && saver_->Running(); }
@@ -96,12 +95,13 @@ TEST_F(FullScreenSaver, SecondStartRaisesTheFirstAndCreatesNoWindow) {
   EXPECT_EQ(saver_->WaitForExit(), 0u);
 }
 
-// A window standing in for the display settings' preview pane.
+// A window standing in for the display settings' preview pane. It notes what its preview child
+// tells it: a button press reaching the child, and help requests forwarded to it.
 class PreviewHost {
  public:
   PreviewHost() {
     WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpfnWndProc = HostProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszClassName = "PreviewHost";
@@ -112,7 +112,17 @@ class PreviewHost {
   ~PreviewHost() {
     if (IsWindow(window)) DestroyWindow(window);
   }
+
   HWND window = nullptr;
+  static inline int buttonPresses = 0;
+  static inline int helpRequests = 0;
+
+ private:
+  static LRESULT CALLBACK HostProc(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PARENTNOTIFY && LOWORD(wParam) == WM_LBUTTONDOWN) ++buttonPresses;
+    if (message == WM_CONTEXTMENU && reinterpret_cast<HWND>(wParam) == host) ++helpRequests;
+    return DefWindowProcA(host, message, wParam, lParam);
+  }
 };
 
 TEST(PreviewSaver, FillsTheHostIgnoresInputAndEndsWithIt) {
@@ -123,9 +133,8 @@ TEST(PreviewSaver, FillsTheHostIgnoresInputAndEndsWithIt) {
   HWND preview = nullptr;
   ASSERT_TRUE(PumpUntil([&] {
     preview = FindWindowExA(host.window, nullptr, SaverClass, "Preview");
-    return preview != nullptr;
+    return preview != nullptr && IsWindowVisible(preview);  // shown: creation has finished
   }));
-  ASSERT_TRUE(Drain(preview));  // creation has finished
   EXPECT_EQ(GetParent(preview), host.window);
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(preview, GWL_STYLE)), 0x52000000u);
   RECT r{};
@@ -136,12 +145,17 @@ TEST(PreviewSaver, FillsTheHostIgnoresInputAndEndsWithIt) {
   EXPECT_EQ(r.bottom - r.top, 112);
   EXPECT_TRUE(ProcessWindows(saver.Id(), SaverClass, nullptr).empty());  // no top-level window of its own
 
-  MoveCursorTo(150, 150);
+  // A real click: the preview has handled it once the host hears of it from the preview.
+  ASSERT_TRUE(PlaceCursor(150, 150));
   ClickLeftButton();
-  MoveCursorTo(200, 180);
+  ASSERT_TRUE(PumpUntil([] { return PreviewHost::buttonPresses > 0; }));
   PostMessageA(preview, WM_KEYDOWN, VK_SPACE, 0);
   PostMessageA(preview, WM_ACTIVATEAPP, 0, 0);
-  ASSERT_TRUE(Drain(preview));
+  PostMessageA(preview, WM_POWERBROADCAST, 0, 0);
+  // Posted messages are handled in order, so once this help request reaches the host, every close
+  // the input above could have asked for has been handled too.
+  PostMessageA(preview, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(preview), MAKELPARAM(150, 150));
+  ASSERT_TRUE(PumpUntil([] { return PreviewHost::helpRequests > 0; }));
   EXPECT_TRUE(IsWindow(preview));
   EXPECT_TRUE(saver.Running());
 
