@@ -19,7 +19,8 @@ int Shell::RunSaverWindow(WindowHandle parent) {
       const ScreenRect clip = os.ScreenClipBox();
       screen = {clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top};
     }
-    spec = {style::FullScreenEx, FullScreenTitle, style::FullScreen, screen.left, screen.top, screen.right, screen.bottom, 0};
+    spec = {style::FullScreenEx, FullScreenTitle, style::FullScreen, screen.left,
+            screen.top,          screen.right,    screen.bottom,     0};
     state.acLineStatus = os.AcLineStatus().value_or(AcLineUnknown);
     LoadPasswordVerifier();
   }

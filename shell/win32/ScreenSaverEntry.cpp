@@ -1,5 +1,6 @@
 // Process entry: the command-line tail, the platform family, and the mode under the fault guard.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include "fault_guard.h"
@@ -34,9 +35,8 @@ int SaverMain(HINSTANCE instance, const char* tail) {
 }  // namespace vizo::win32
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  const char* tail = vizo::shell::CommandLineTail(GetCommandLineA(), [](const char* p) -> const char* {
-    return CharNextA(p);
-  });
+  const char* tail =
+      vizo::shell::CommandLineTail(GetCommandLineA(), [](const char* p) -> const char* { return CharNextA(p); });
   // Ending here skips the runtime's exit processing, static destructors included.
   ExitProcess(static_cast<UINT>(vizo::win32::SaverMain(GetModuleHandleA(nullptr), tail)));
 }

@@ -14,4 +14,14 @@ int RunGuarded(int (*body)(void* context), void* context, void (*onFault)());
 // For catch blocks in Win32 callbacks, which exceptions must not cross: the same end as a fault.
 [[noreturn]] void EndAfterFault();
 
+// Runs a callback's body so that no exception leaves it.
+template <typename Body>
+auto CallbackBody(Body body) noexcept -> decltype(body()) {
+  try {
+    return body();
+  } catch (...) {
+    EndAfterFault();
+  }
+}
+
 }  // namespace vizo::win32

@@ -20,21 +20,13 @@ shell::Shell& TheShell() {
 
 namespace {
 
-template <typename Body>
-LRESULT NoThrow(Body body) {
-  try {
-    return body();
-  } catch (...) {
-    vizo::win32::EndAfterFault();
-  }
-}
-
 vizo::shell::WindowHandle ToHandle(HWND window) { return reinterpret_cast<vizo::shell::WindowHandle>(window); }
 
 }  // namespace
 
 LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return NoThrow([&] { return vizo::win32::TheShell().SaverClassProc(ToHandle(window), message, wParam, lParam); });
+  return vizo::win32::CallbackBody(
+      [&] { return vizo::win32::TheShell().SaverClassProc(ToHandle(window), message, wParam, lParam); });
 }
 
 LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

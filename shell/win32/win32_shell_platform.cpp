@@ -55,13 +55,10 @@ WindowHandle Win32ShellPlatform::ForegroundWindow() { return ToHandle(::GetForeg
 void Win32ShellPlatform::SetForegroundWindow(WindowHandle window) { ::SetForegroundWindow(ToHwnd(window)); }
 WindowHandle Win32ShellPlatform::Parent(WindowHandle window) { return ToHandle(::GetParent(ToHwnd(window))); }
 
-int Win32ShellPlatform::BeforeSettingsDialog() {
-  return ::BeforeSettingsDialog(SaverInstance());
-}
+int Win32ShellPlatform::BeforeSettingsDialog() { return ::BeforeSettingsDialog(SaverInstance()); }
 
 int Win32ShellPlatform::SettingsDialog(WindowHandle owner) {
-  const auto result = ::DialogBoxParamA(SaverInstance(),
-                                        MAKEINTRESOURCEA(SettingsDialogTemplate), ToHwnd(owner),
+  const auto result = ::DialogBoxParamA(SaverInstance(), MAKEINTRESOURCEA(SettingsDialogTemplate), ToHwnd(owner),
                                         SettingsDialogProc, 0);
   return static_cast<int>(result);
 }
@@ -103,9 +100,8 @@ bool Win32ShellPlatform::RegisterSaverClass() {
 }
 
 WindowHandle Win32ShellPlatform::CreateSaverWindow(const SaverWindowSpec& spec) {
-  return ToHandle(::CreateWindowExA(spec.exStyle, SaverClassName, spec.title, spec.style, spec.x, spec.y,
-                                    spec.width, spec.height, ToHwnd(spec.parent), nullptr,
-                                    SaverInstance(), nullptr));
+  return ToHandle(::CreateWindowExA(spec.exStyle, SaverClassName, spec.title, spec.style, spec.x, spec.y, spec.width,
+                                    spec.height, ToHwnd(spec.parent), nullptr, SaverInstance(), nullptr));
 }
 
 int Win32ShellPlatform::RunMessageLoop() {
@@ -177,8 +173,7 @@ void Win32ShellPlatform::CallPwdChangePassword(ProcAddress proc, const char* pro
   ToFunction<PwdChangePasswordFn>(proc)(provider, ToHwnd(parent), 0, 0);
 }
 
-InputContext Win32ShellPlatform::CallImmAssociateContext(ProcAddress proc, WindowHandle window,
-                                                         InputContext context) {
+InputContext Win32ShellPlatform::CallImmAssociateContext(ProcAddress proc, WindowHandle window, InputContext context) {
   HANDLE previous = ToFunction<ImmAssociateContextFn>(proc)(ToHwnd(window), reinterpret_cast<HANDLE>(context));
   return reinterpret_cast<InputContext>(previous);
 }
@@ -191,8 +186,8 @@ std::optional<std::uint32_t> Win32ShellPlatform::ReadScreenSaveUsePassword() {
   // A shorter value fills only the first bytes; a longer one is not read at all.
   DWORD value = 0;
   DWORD size = sizeof value;
-  const LONG read = ::RegQueryValueExA(desktop, "ScreenSaveUsePassword", nullptr, nullptr,
-                                       reinterpret_cast<BYTE*>(&value), &size);
+  const LONG read =
+      ::RegQueryValueExA(desktop, "ScreenSaveUsePassword", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
   ::RegCloseKey(desktop);
   if (read != ERROR_SUCCESS) return std::nullopt;
   return value;

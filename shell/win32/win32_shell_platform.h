@@ -23,8 +23,10 @@ class Win32ShellPlatform final : public shell::ShellPlatform {
   int RunMessageLoop() override;
   shell::MessageId RegisterAutoPlayMessage() override;
 
-  shell::LResult PassToSaverWindowProc(shell::WindowHandle w, shell::MessageId m, shell::WParam wp, shell::LParam lp) override;
-  shell::LResult PlatformDefaultProc(shell::WindowHandle w, shell::MessageId m, shell::WParam wp, shell::LParam lp) override;
+  shell::LResult PassToSaverWindowProc(shell::WindowHandle w, shell::MessageId m, shell::WParam wp,
+                                       shell::LParam lp) override;
+  shell::LResult PlatformDefaultProc(shell::WindowHandle w, shell::MessageId m, shell::WParam wp,
+                                     shell::LParam lp) override;
   void PostToWindow(shell::WindowHandle w, shell::MessageId m, shell::WParam wp, shell::LParam lp) override;
   shell::LResult SendToWindow(shell::WindowHandle w, shell::MessageId m, shell::WParam wp, shell::LParam lp) override;
   void RemoveOnePendingTimer(shell::WindowHandle window) override;

@@ -152,8 +152,8 @@ TEST_F(SaverWindow, MouseTravelAboveFourClosesMeasuredFromTheAnchor) {
     std::int32_t x, y;
     int closesSoFar;
   } drift[] = {
-      {101, 100, 0}, {102, 100, 0}, {103, 101, 0}, {104, 100, 0}, {105, 100, 1},
-      {107, 102, 1}, {103, 100, 1}, {108, 102, 2},
+      {101, 100, 0}, {102, 100, 0}, {103, 101, 0}, {104, 100, 0},
+      {105, 100, 1}, {107, 102, 1}, {103, 100, 1}, {108, 102, 2},
   };
   for (const auto& m : drift) {
     MoveCursorTo(m.x, m.y);

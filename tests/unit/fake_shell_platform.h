@@ -108,8 +108,7 @@ class FakeShellPlatform final : public ShellPlatform {
     return DefaultProcAnswer;
   }
   void PostToWindow(WindowHandle w, MessageId m, WParam wp, LParam lp) override {
-    calls.push_back("Post " + std::to_string(w) + " " + Hex(m) + " " + std::to_string(wp) + " " +
-                    std::to_string(lp));
+    calls.push_back("Post " + std::to_string(w) + " " + Hex(m) + " " + std::to_string(wp) + " " + std::to_string(lp));
   }
   LResult SendToWindow(WindowHandle w, MessageId m, WParam wp, LParam lp) override {
     calls.push_back("Send " + Hex(m));

@@ -54,21 +54,11 @@ TEST(ParseWindowHandle, ReadsUnsignedDecimalWrappingModulo2To32) {
     const char* text;
     std::uint32_t value;
   } cases[] = {
-      {"1234", 1234},
-      {"0", 0},
-      {"", 0},
-      {"abc", 0},
-      {"12ab", 12},
-      {"12 34", 12},
-      {" 5", 0},
-      {"-5", 0},
-      {"+5", 0},
-      {"0x10", 0},
-      {"007", 7},
-      {"4294967295", 4294967295u},
-      {"4294967296", 0},
-      {"4294967297", 1},
-      {"99999999999", 1215752191u},
+      {"1234", 1234},    {"0", 0},          {"", 0},
+      {"abc", 0},        {"12ab", 12},      {"12 34", 12},
+      {" 5", 0},         {"-5", 0},         {"+5", 0},
+      {"0x10", 0},       {"007", 7},        {"4294967295", 4294967295u},
+      {"4294967296", 0}, {"4294967297", 1}, {"99999999999", 1215752191u},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseWindowHandle(c.text), c.value) << c.text;
 }
@@ -98,7 +88,7 @@ TEST(RunMode, PicksTheModeFromTheFirstLetter) {
       {"/l 1234", false, 7, "CreateSaverWindow 1234"},
       {"/L1234 trailing words", false, 7, "CreateSaverWindow 1234"},
       {"/p 4294968530", false, 7, "CreateSaverWindow 1234"},  // 1234 + 2^32 wraps onto 1234
-      {"/p\t1234", false, -1, nullptr},                      // only spaces are skipped
+      {"/p\t1234", false, -1, nullptr},                       // only spaces are skipped
       {"/p", false, -1, nullptr},
       {"/p 0", false, -1, nullptr},
       {"/p abc", false, -1, nullptr},
@@ -177,8 +167,8 @@ TEST(ChangeSaverPassword, DoesNothingWithoutTheProviderAndFreesWhatItLoaded) {
     present.os.loadableModules["MPR.DLL"] = 0x10;
     present.os.procs["PwdChangePasswordA"] = 0x11;
     present.shell.ChangeSaverPassword(5);
-    EXPECT_EQ(present.os.calls, (std::vector<std::string>{"LoadModule MPR.DLL", "PwdChangePasswordA SCRSAVE 5",
-                                                          "UnloadModule 16"}));
+    EXPECT_EQ(present.os.calls,
+              (std::vector<std::string>{"LoadModule MPR.DLL", "PwdChangePasswordA SCRSAVE 5", "UnloadModule 16"}));
   }
 }
 

@@ -12,15 +12,12 @@ namespace {
 
 const char* g_marker = nullptr;
 
+// Wrapped as every callback of the saver is.
 LRESULT CALLBACK ThrowingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_APP) {
-    try {
-      throw std::runtime_error("from a window procedure");
-    } catch (...) {
-      vizo::win32::EndAfterFault();  // what every callback of the saver does with a stray exception
-    }
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return vizo::win32::CallbackBody([&]() -> LRESULT {
+    if (message == WM_APP) throw std::runtime_error("from a window procedure");
+    return DefWindowProcA(window, message, wParam, lParam);
+  });
 }
 
 int Body(void* context) {
@@ -49,7 +46,6 @@ int main(int argc, char** argv) {
   g_marker = argv[1];
   // No error box: the platform's last-chance handling then decides at once to run the handler.
   SetErrorMode(SEM_NOGPFAULTERRORBOX);
-  return vizo::win32::RunGuarded(Body, argv[2], [] {
-    CloseHandle(CreateFileA(g_marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  });
+  return vizo::win32::RunGuarded(
+      Body, argv[2], [] { CloseHandle(CreateFileA(g_marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)); });
 }

@@ -134,8 +134,8 @@ void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG
 
 WindowCreationLog::WindowCreationLog() {
   CreatedWindows().clear();
-  hook_ = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, OnWindowEvent, 0, 0,
-                          WINEVENT_OUTOFCONTEXT);
+  hook_ =
+      SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, OnWindowEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
 }
 
 WindowCreationLog::~WindowCreationLog() {

@@ -78,7 +78,9 @@ struct Screenshot {
   int width = 0;
   int height = 0;
   std::vector<std::uint32_t> pixels;  // 0x00RRGGBB
-  std::uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]; }
+  std::uint32_t At(int x, int y) const {
+    return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+  }
 };
 Screenshot CaptureScreen();
 // Writes the screenshot as a .bmp into the build tree's artifact folder and returns its path.

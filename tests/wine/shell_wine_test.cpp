@@ -40,7 +40,8 @@ class FullScreenSaver : public ::testing::Test {
 
 TEST_F(FullScreenSaver, CoversTheVirtualScreenWithABlackTopmostPopup) {
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(window_, GWL_STYLE)), 0x96000000u);
-  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(window_, GWL_EXSTYLE)) & WS_EX_TOPMOST, static_cast<DWORD>(WS_EX_TOPMOST));
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(window_, GWL_EXSTYLE)) & WS_EX_TOPMOST,
+            static_cast<DWORD>(WS_EX_TOPMOST));
   EXPECT_EQ(GetClassLongA(window_, GCL_STYLE), 0x2Bu);
   RECT r{};
   GetWindowRect(window_, &r);
@@ -63,7 +64,8 @@ TEST_F(FullScreenSaver, CoversTheVirtualScreenWithABlackTopmostPopup) {
     for (const auto pixel : shot.pixels) lit += pixel != 0 ? 1 : 0;
     if (lit == 0) SaveArtifact(shot, "fullscreen-saver");
     return lit == 0;
-  })) << lit << " pixels are not black";
+  })) << lit
+      << " pixels are not black";
 
   PressKey(VK_SPACE);
   EXPECT_EQ(saver_->WaitForExit(), 0u);
@@ -169,7 +171,8 @@ TEST(FaultGuard, EndsTheProcessWithMinusOneAfterItsHandler) {
     const char* mode;
     DWORD exitCode;
     bool handlerRan;
-  } cases[] = {{"ok", 5, false}, {"throw", MinusOne, true}, {"fault", MinusOne, true}, {"throw-in-callback", MinusOne, true}};
+  } cases[] = {
+      {"ok", 5, false}, {"throw", MinusOne, true}, {"fault", MinusOne, true}, {"throw-in-callback", MinusOne, true}};
   for (const auto& c : cases) {
     const std::string marker = ProgramDir() + "\\guard-" + c.mode + ".marker";
     DeleteFileA(marker.c_str());

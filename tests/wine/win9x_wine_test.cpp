@@ -33,7 +33,8 @@ class EnvironmentValue {
 class Win9xSaver : public ::testing::Test {
  protected:
   void SetUp() override {
-    logPath_ = ProgramDir() + "\\win9x\\standin-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log";
+    logPath_ =
+        ProgramDir() + "\\win9x\\standin-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log";
     DeleteFileA(logPath_.c_str());
     log_.emplace("VIZO_STANDIN_LOG", logPath_);
   }

@@ -31,7 +31,6 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND saver) {
   if (!answer) PostMessageA(saver, WM_CLOSE, 0, 0);
 
   StandinLog("prompt %d window %lu started %lu ended %lu answer %d survived-nested-close %d", index + 1,
-             static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(saver)), start, GetTickCount(), answer,
-             stillThere);
+             static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(saver)), start, GetTickCount(), answer, stillThere);
   return answer;
 }
