@@ -1,0 +1,87 @@
+#include "settings_dialog.h"
+
+namespace vizo::settings {
+
+int FormatChannelBits(std::uint32_t format) {
+  switch (format) {
+    case 20:  // R8G8B8
+    case 21:  // A8R8G8B8
+    case 22:  // X8R8G8B8
+      return 8;
+    case 23:  // R5G6B5
+    case 24:  // X1R5G5B5
+    case 25:  // A1R5G5B5
+      return 5;
+    case 26:  // A4R4G4B4
+    case 30:  // X4R4G4B4
+      return 4;
+    case 27:  // R3G3B2
+    case 29:  // A8R3G3B2
+      return 2;
+    case 31:  // A2B10G10R10
+    case 35:  // A2R10G10B10
+      return 10;
+    default:
+      return 0;
+  }
+}
+
+void SettingsDialog::Load() {
+  // The position goes in while the slider still has its initial range of 0 to 100; the new range
+  // then pulls it into 0 to 10.
+  controls.SetSliderPosition(store.ReadInt("Hanabi", MaxLoad));
+  controls.SetSliderRange(0, MaxLoad);
+  controls.SetSliderTickFrequency(1);
+
+  if (!modes.Open()) {
+    report(report::NoDirect3D);
+    // Without a mode list, show the stored text as it is, so that OK keeps it.
+    controls.SetResolutionText(store.ReadText("Display", ""));
+    return;
+  }
+  const std::optional<DisplayMode> desktop = modes.CurrentMode();
+  const std::string fallback = desktop ? DisplayModeText(desktop->width, desktop->height) : std::string();
+  const std::string display = store.ReadText("Display", fallback.c_str());
+  if (desktop) FillResolutions(desktop->format);
+  modes.Close();
+  controls.SelectResolution(controls.FindResolution(display));
+}
+
+void SettingsDialog::FillResolutions(std::uint32_t format) {
+  // Only sizes of the desktop's pixel format; one size at several refresh rates is one entry.
+  for (std::uint32_t i = 0; i < modes.ModeCount(format); ++i) {
+    const DisplayMode mode = modes.Mode(format, i);
+    const std::string text = DisplayModeText(mode.width, mode.height);
+    if (mode.width >= 640 && mode.height >= 480 && FormatChannelBits(mode.format) >= 5 &&
+        controls.FindResolution(text) == -1) {
+      controls.AddResolution(text);
+    }
+  }
+}
+
+void SettingsDialog::Save() {
+  const std::string load = std::to_string(controls.SliderPosition());
+  const std::string display = controls.ResolutionText();
+  const struct {
+    const char* key;
+    const char* text;
+    int reportLine;
+  } writes[] = {
+      {"Hanabi", load.c_str(), report::WriteHanabi},
+      {"Particle", "0", report::WriteParticle},
+      {"Flash", "0", report::WriteFlash},
+      {"Back", "0", report::WriteBack},
+      {"Smoke", "0", report::WriteSmoke},
+      {"Reflect", "0", report::WriteReflect},
+      {"Display", display.c_str(), report::WriteDisplay},
+      {"Buffer", "", report::WriteBuffer},
+  };
+  // A failed write is reported and the rest are still made.
+  for (const auto& write : writes) {
+    if (!store.WriteText(write.key, write.text)) report(write.reportLine);
+  }
+}
+
+void SettingsDialog::Reset() { controls.SetSliderPosition(MaxLoad); }
+
+}  // namespace vizo::settings

@@ -1,0 +1,91 @@
+// The settings dialog's decisions: what the controls show when it opens, which display modes the
+// resolution box offers, and what OK writes. The Windows layer moves values in and out of the
+// controls and asks Direct3D for the modes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "settings_file.h"
+
+namespace vizo::settings {
+
+// Control ids of dialog template 2003.
+namespace control {
+inline constexpr int Ok = 1015;
+inline constexpr int Cancel = 1016;
+inline constexpr int Defaults = 1017;
+inline constexpr int LoadSlider = 1001;
+inline constexpr int ResolutionBox = 1013;
+}  // namespace control
+
+// Sites of the dialog's error reports.
+namespace report {
+inline constexpr int NoDirect3D = 40;
+inline constexpr int WriteHanabi = 93;
+inline constexpr int WriteParticle = 95;
+inline constexpr int WriteFlash = 98;
+inline constexpr int WriteBack = 100;
+inline constexpr int WriteSmoke = 102;
+inline constexpr int WriteReflect = 104;
+inline constexpr int WriteDisplay = 107;
+inline constexpr int WriteBuffer = 109;
+}  // namespace report
+
+inline constexpr int MaxLoad = 10;
+
+struct DisplayMode {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::uint32_t refreshRate = 0;
+  std::uint32_t format = 0;  // a D3DFORMAT value
+};
+
+// Bits per colour channel of a Direct3D 9 pixel format; 0 for formats that aren't colour modes.
+int FormatChannelBits(std::uint32_t format);
+
+// The default adapter's display modes.
+class DisplayModeSource {
+ public:
+  virtual ~DisplayModeSource() = default;
+  virtual bool Open() = 0;  // false when there is no graphics object to ask
+  virtual std::optional<DisplayMode> CurrentMode() = 0;
+  virtual std::uint32_t ModeCount(std::uint32_t format) = 0;
+  virtual DisplayMode Mode(std::uint32_t format, std::uint32_t index) = 0;
+  virtual void Close() = 0;
+};
+
+// The dialog's two value controls.
+class DialogControls {
+ public:
+  virtual ~DialogControls() = default;
+  virtual void SetSliderPosition(int position) = 0;
+  virtual void SetSliderRange(int minimum, int maximum) = 0;
+  virtual void SetSliderTickFrequency(int frequency) = 0;
+  virtual int SliderPosition() = 0;
+  virtual void AddResolution(const std::string& text) = 0;  // the box sorts it in
+  virtual int FindResolution(const std::string& text) = 0;  // case-insensitive; -1 if none
+  virtual void SelectResolution(int index) = 0;             // -1 empties the edit field
+  virtual void SetResolutionText(const std::string& text) = 0;
+  virtual std::string ResolutionText() = 0;  // at most 49 characters
+};
+
+// The common error report, with the dialog's module filled in.
+using ReportError = void (*)(int line);
+
+struct SettingsDialog {
+  DialogControls& controls;
+  DisplayModeSource& modes;
+  ProfileStore& store;
+  ReportError report;
+
+  void Load();
+  void Save();
+  void Reset();
+
+ private:
+  void FillResolutions(std::uint32_t format);
+};
+
+}  // namespace vizo::settings

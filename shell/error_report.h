@@ -1,0 +1,13 @@
+// The text of the program's common error report.
+#pragma once
+
+#include <string>
+
+namespace vizo::shell {
+
+// The report's text in UTF-8: an error occurred and the application will close, then the
+// reporting source file's base name with its extension, and the line number of the reporting site.
+// sourcePath may carry directories, with either kind of slash.
+std::string ErrorReportText(const char* sourcePath, int line);
+
+}  // namespace vizo::shell
