@@ -269,6 +269,30 @@ std::string SaveArtifact(const Screenshot& shot, const std::string& name) {
   return path;
 }
 
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+  FILE* in = std::fopen(path.c_str(), "rb");
+  if (!in) return std::nullopt;
+  std::string bytes;
+  char chunk[4096];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) bytes.append(chunk, n);
+  std::fclose(in);
+  return bytes;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  return std::fclose(out) == 0 && written;
+}
+
+std::wstring WindowText(HWND window) {
+  // GetWindowText would give another process's control only the name it was created with.
+  wchar_t text[512] = {};
+  SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, DefaultTimeoutMs, nullptr);
+  return text;
+}
+
 ScopedRegistryValue::ScopedRegistryValue(const char* key, const char* name, DWORD value) : key_(key), name_(name) {
   RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof value);
 }

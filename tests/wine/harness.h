@@ -86,6 +86,13 @@ Screenshot CaptureScreen();
 // Writes the screenshot as a .bmp into the build tree's artifact folder and returns its path.
 std::string SaveArtifact(const Screenshot& shot, const std::string& name);
 
+// Whole files, as bytes; nothing when the file can't be read.
+std::optional<std::string> ReadFileBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// A window's text (WM_GETTEXT), also from another process.
+std::wstring WindowText(HWND window);
+
 // A registry value under HKEY_CURRENT_USER set for the life of the object, then removed.
 class ScopedRegistryValue {
  public:

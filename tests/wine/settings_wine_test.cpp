@@ -1,0 +1,189 @@
+// The real settings dialog, opened by the real saver as the display settings would, and operated
+// from outside through its controls and real input. The tests run on a Wine virtual desktop, whose
+// adapter offers several display modes.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+#include <commctrl.h>
+
+namespace vizo::winetest {
+namespace {
+
+constexpr int OkButton = 1015;
+constexpr int CancelButton = 1016;
+constexpr int DefaultsButton = 1017;
+constexpr int LoadSlider = 1001;
+constexpr int ResolutionBox = 1013;
+
+std::string SettingsPath() {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  return std::string(windows) + "\\vizoScrvizo.ini";
+}
+
+void RemoveSettings() {
+  const std::string path = SettingsPath();
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(path.c_str());
+  RemoveDirectoryA(path.c_str());
+}
+
+std::string AllEightKeys(const char* hanabi, const char* display) {
+  return std::string("[main]\r\nHanabi=") + hanabi + "\r\nParticle=0\r\nFlash=0\r\nBack=0\r\nSmoke=0\r\nReflect=0\r\n" +
+         "Display=" + display + "\r\nBuffer=\r\n";
+}
+
+// The settings dialog of a saver started with the given command line.
+class SettingsDialog : public ::testing::Test {
+ protected:
+  void SetUp() override { RemoveSettings(); }
+  void TearDown() override { RemoveSettings(); }
+
+  void Open(const std::string& arguments = "/c") {
+    saver_.emplace(SaverPath(), arguments);
+    ASSERT_TRUE(saver_->Started());
+    ASSERT_TRUE(PumpUntil([this] {
+      const auto dialogs = ProcessWindows(saver_->Id(), "#32770", nullptr);
+      dialog_ = dialogs.empty() ? nullptr : dialogs.front();
+      return dialog_ && IsWindowVisible(dialog_);
+    }));
+    ASSERT_TRUE(Drain(dialog_));
+  }
+
+  HWND Control(int id) const { return GetDlgItem(dialog_, id); }
+  int SliderPosition() const { return static_cast<int>(SendMessageA(Control(LoadSlider), TBM_GETPOS, 0, 0)); }
+  // Texts are read with the wide calls: Wine passes the ANSI ones between processes garbled.
+  std::string BoxText() const { return Narrow(WindowText(Control(ResolutionBox))); }
+  std::vector<std::string> BoxEntries() const {
+    std::vector<std::string> entries;
+    const auto count = SendMessageW(Control(ResolutionBox), CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      wchar_t text[64] = {};
+      SendMessageW(Control(ResolutionBox), CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      entries.push_back(Narrow(text));
+    }
+    return entries;
+  }
+  static std::string Narrow(const std::wstring& text) {
+    std::string ascii;
+    for (const wchar_t c : text) ascii += c < 0x80 ? static_cast<char>(c) : '?';
+    return ascii;
+  }
+  // A press of the button, as the dialog manager reports a click.
+  void Press(int button) const { PostMessageA(Control(button), BM_CLICK, 0, 0); }
+
+  std::optional<Process> saver_;
+  HWND dialog_ = nullptr;
+};
+
+TEST_F(SettingsDialog, WithoutAFileShowsHighLoadAndTheDesktopSizeAmongTheOfferedSizes) {
+  Open();
+  EXPECT_EQ(WindowText(dialog_), L"設定");
+  EXPECT_EQ(WindowText(GetDlgItem(dialog_, CancelButton)), L"キャンセル");
+  EXPECT_EQ(SliderPosition(), 10);
+  EXPECT_EQ(BoxText(), "1024 x 768");
+  // The virtual desktop offers nine sizes from 320 x 200 up; those below 640 x 480 are left out
+  // and the rest are sorted as text.
+  EXPECT_EQ(BoxEntries(), (std::vector<std::string>{"1024 x 768", "640 x 480", "768 x 576", "800 x 600"}));
+  SaveArtifact(CaptureScreen(), "settings-dialog");
+
+  Press(CancelButton);
+  EXPECT_EQ(saver_->WaitForExit(), 1016u);
+  EXPECT_FALSE(ReadFileBytes(SettingsPath()));  // Cancel wrote nothing
+}
+
+TEST_F(SettingsDialog, OkWritesExactlyTheEightKeysInOrder) {
+  ASSERT_TRUE(WriteFileBytes(SettingsPath(), "[main]\r\nHanabi=25\r\n"));
+  Open();
+  EXPECT_EQ(SliderPosition(), 10);  // the stored 25 shown within the slider's range
+  Press(OkButton);
+  EXPECT_EQ(saver_->WaitForExit(), 1015u);
+  EXPECT_EQ(ReadFileBytes(SettingsPath()), AllEightKeys("10", "1024 x 768"));
+}
+
+TEST_F(SettingsDialog, DefaultsMovesOnlyTheSliderAndCancelLeavesTheFileAsItWas) {
+  const std::string stored = "; kept as it is\r\n[main]\r\nHanabi=3\r\nDisplay=800 x 600\r\n";
+  ASSERT_TRUE(WriteFileBytes(SettingsPath(), stored));
+  Open();
+  EXPECT_EQ(SliderPosition(), 3);
+  EXPECT_EQ(BoxText(), "800 x 600");
+  Press(DefaultsButton);
+  ASSERT_TRUE(PumpUntil([this] { return SliderPosition() == 10; }));
+  EXPECT_EQ(BoxText(), "800 x 600");
+  Press(CancelButton);
+  EXPECT_EQ(saver_->WaitForExit(), 1016u);
+  EXPECT_EQ(ReadFileBytes(SettingsPath()), stored);
+}
+
+TEST_F(SettingsDialog, TypedTextIsStoredAsTyped) {
+  ASSERT_TRUE(WriteFileBytes(SettingsPath(), "[main]\r\nHanabi=4\r\nDisplay=1024x768\r\n"));
+  Open();
+  EXPECT_EQ(BoxText(), "");  // no entry equals the stored text
+  // Click into the box's edit field and type.
+  RECT box{};
+  GetWindowRect(Control(ResolutionBox), &box);
+  ASSERT_TRUE(PlaceCursor(box.left + 10, (box.top + box.bottom) / 2));
+  ClickLeftButton();
+  for (const char key : std::string("1280X960"))
+    PressKey(static_cast<WORD>(key));  // virtual keys of digits and letters
+  ASSERT_TRUE(PumpUntil([this] { return BoxText() == "1280x960"; })) << BoxText();
+  Press(OkButton);
+  EXPECT_EQ(saver_->WaitForExit(), 1015u);
+  EXPECT_EQ(ReadFileBytes(SettingsPath()),
+            "[main]\r\nHanabi=4\r\nDisplay=1280x960\r\nParticle=0\r\nFlash=0\r\n"
+            "Back=0\r\nSmoke=0\r\nReflect=0\r\nBuffer=\r\n");
+}
+
+TEST_F(SettingsDialog, EnterAndEscapeLeaveTheDialogOpen) {
+  Open();
+  // Keyboard focus on the slider: the arrow key that follows shows when the keys were handled.
+  PostMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(LoadSlider)), TRUE);
+  ASSERT_TRUE(PumpUntil([this] { return Drain(dialog_); }));
+  PressKey(VK_RETURN);
+  PressKey(VK_ESCAPE);
+  PressKey(VK_LEFT);
+  ASSERT_TRUE(PumpUntil([this] { return SliderPosition() == 9; }));
+  EXPECT_TRUE(IsWindow(dialog_));
+  EXPECT_TRUE(saver_->Running());
+  Press(CancelButton);
+  EXPECT_EQ(saver_->WaitForExit(), 1016u);
+}
+
+TEST_F(SettingsDialog, IsOwnedByTheWindowNamedAfterTheColon) {
+  HWND owner = CreateWindowExA(0, "STATIC", "Display Properties", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(owner, nullptr);
+  Open("/c:" + std::to_string(reinterpret_cast<UINT_PTR>(owner)));
+  EXPECT_EQ(GetWindow(dialog_, GW_OWNER), owner);
+  Press(CancelButton);
+  EXPECT_EQ(saver_->WaitForExit(), 1016u);
+  DestroyWindow(owner);
+}
+
+TEST_F(SettingsDialog, EveryFailedWriteIsReportedAndTheDialogStillEndsWithOk) {
+  // A folder where the file should be: nothing can be written to it.
+  ASSERT_TRUE(CreateDirectoryA(SettingsPath().c_str(), nullptr));
+  Open();
+  Press(OkButton);
+  for (const int line : {93, 95, 98, 100, 102, 104, 107, 109}) {
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+      const auto boxes = ProcessWindows(saver_->Id(), "#32770", "Error");
+      box = boxes.empty() ? nullptr : boxes.front();
+      return box && IsWindowVisible(box);
+    })) << "no report for line "
+        << line;
+    const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));
+    EXPECT_NE(text.find(L"何らかのエラーが発生したためアプリケーションを終了します"), std::wstring::npos);
+    EXPECT_NE(text.find(L"ファイル : OptionDialog.cpp"), std::wstring::npos);
+    EXPECT_NE(text.find(L"行番号 : " + std::to_wstring(line)), std::wstring::npos) << line;
+    EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([box] { return !IsWindow(box); }));
+  }
+  EXPECT_EQ(saver_->WaitForExit(), 1015u);
+}
+
+}  // namespace
+}  // namespace vizo::winetest
