@@ -150,15 +150,35 @@ TEST_F(SettingsDialog, EnterAndEscapeLeaveTheDialogOpen) {
   EXPECT_EQ(saver_->WaitForExit(), 1016u);
 }
 
-TEST_F(SettingsDialog, IsOwnedByTheWindowNamedAfterTheColon) {
-  HWND owner = CreateWindowExA(0, "STATIC", "Display Properties", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+TEST_F(SettingsDialog, OwnerComesFromTheCommandLine) {
+  HWND named = CreateWindowExA(0, "STATIC", "Named", WS_POPUP | WS_VISIBLE, 60, 0, 50, 50, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
-  ASSERT_NE(owner, nullptr);
-  Open("/c:" + std::to_string(reinterpret_cast<UINT_PTR>(owner)));
-  EXPECT_EQ(GetWindow(dialog_, GW_OWNER), owner);
-  Press(CancelButton);
-  EXPECT_EQ(saver_->WaitForExit(), 1016u);
-  DestroyWindow(owner);
+  HWND window = CreateWindowExA(0, "STATIC", "Display Properties", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(named, nullptr);
+  ASSERT_NE(window, nullptr);
+  SetForegroundWindow(window);
+  ASSERT_TRUE(PumpUntil([window] { return GetForegroundWindow() == window; }));
+  const std::string handle = std::to_string(reinterpret_cast<UINT_PTR>(named));
+  const struct {
+    std::string arguments;
+    HWND owner;
+  } cases[] = {
+      {"/c:" + handle, named},
+      {"/c " + handle, window},  // a blank instead of the colon: the foreground window
+      {"/c:999999", window},     // not a window: the foreground window
+      {"", nullptr},             // no arguments: no owner
+  };
+  for (const auto& c : cases) {
+    Open(c.arguments);
+    EXPECT_EQ(GetWindow(dialog_, GW_OWNER), c.owner) << c.arguments;
+    Press(CancelButton);
+    EXPECT_EQ(saver_->WaitForExit(), 1016u) << c.arguments;
+    SetForegroundWindow(window);
+    ASSERT_TRUE(PumpUntil([window] { return GetForegroundWindow() == window; }));
+  }
+  DestroyWindow(window);
+  DestroyWindow(named);
 }
 
 TEST_F(SettingsDialog, EveryFailedWriteIsReportedAndTheDialogStillEndsWithOk) {
