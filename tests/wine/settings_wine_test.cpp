@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "settings/win32/scene_settings_win32.h"
 
 #include <commctrl.h>
 
@@ -203,6 +204,31 @@ TEST_F(SettingsDialog, EveryFailedWriteIsReportedAndTheDialogStillEndsWithOk) {
     ASSERT_TRUE(PumpUntil([box] { return !IsWindow(box); }));
   }
   EXPECT_EQ(saver_->WaitForExit(), 1015u);
+}
+
+TEST(SceneSettingsFile, DefaultsToTheDesktopModeAndReadsWhatTheDialogWrote) {
+  RemoveSettings();
+  settings::SceneSettings fresh;
+  win32::ReadSceneSettingsFromFile(fresh);
+  EXPECT_EQ(fresh.spacing, 1);
+  EXPECT_EQ(fresh.particleCount, 60);
+  EXPECT_TRUE(fresh.flash && fresh.back && fresh.smoke && fresh.reflect);
+  EXPECT_EQ(fresh.displayWidth, 1024);  // the test desktop's size
+  EXPECT_EQ(fresh.displayHeight, 768);
+  EXPECT_EQ(fresh.bufferWidth, 512);
+  EXPECT_EQ(fresh.bufferHeight, 512);
+
+  ASSERT_TRUE(WriteFileBytes(SettingsPath(), AllEightKeys("3", "800 x 600")));
+  settings::SceneSettings saved;
+  win32::ReadSceneSettingsFromFile(saved);
+  RemoveSettings();
+  EXPECT_EQ(saved.spacing, 7);
+  EXPECT_EQ(saved.particleCount, 0);
+  EXPECT_FALSE(saved.flash || saved.back || saved.smoke || saved.reflect);
+  EXPECT_EQ(saved.displayWidth, 800);
+  EXPECT_EQ(saved.displayHeight, 600);
+  EXPECT_EQ(saved.bufferWidth, 0);
+  EXPECT_EQ(saved.bufferHeight, 0);
 }
 
 }  // namespace
