@@ -1,0 +1,54 @@
+#include "effect_definition.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vizo::gfx {
+
+namespace {
+
+std::size_t FloatCount(ParameterKind kind) {
+  switch (kind) {
+    case ParameterKind::Matrix:
+      return 16;
+    case ParameterKind::Float:
+      return 1;
+    case ParameterKind::Vector3:
+      return 3;
+    case ParameterKind::Vector4:
+      return 4;
+    case ParameterKind::Texture:
+      return 0;
+  }
+  return 0;
+}
+
+}  // namespace
+
+ParameterValues::ParameterValues(const std::vector<ParameterSpec>& specs)
+    : specs_(specs), values_(specs.size()), textures_(specs.size()) {
+  for (std::size_t i = 0; i < specs.size(); ++i) values_[i] = specs[i].initial;
+}
+
+ParameterHandle ParameterValues::Find(std::string_view name) const {
+  for (std::size_t i = 0; i < specs_.size(); ++i) {
+    if (name == specs_[i].name) return i + 1;
+  }
+  return 0;
+}
+
+bool ParameterValues::SetFloats(ParameterHandle handle, const float* values, std::size_t count) {
+  if (handle == 0 || handle > specs_.size() || !values) return false;
+  const std::size_t index = handle - 1;
+  if (count != FloatCount(specs_[index].kind) || count == 0) return false;
+  std::memcpy(values_[index].data(), values, count * sizeof(float));
+  return true;
+}
+
+bool ParameterValues::SetTexture(ParameterHandle handle, std::uintptr_t texture) {
+  if (handle == 0 || handle > specs_.size() || specs_[handle - 1].kind != ParameterKind::Texture) return false;
+  textures_[handle - 1] = texture;
+  return true;
+}
+
+}  // namespace vizo::gfx

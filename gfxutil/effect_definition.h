@@ -1,0 +1,75 @@
+// An effect as data: one technique with one pass, named parameters with their initial values, the
+// render and sampler states the pass sets, its two programs as assembly, and how the programs'
+// constants follow from the parameters. The parameter store keeps the values between draws.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace vizo::gfx {
+
+enum class ParameterKind { Matrix, Float, Vector3, Vector4, Texture };
+
+struct ParameterSpec {
+  const char* name;
+  ParameterKind kind;
+  std::array<float, 16> initial{};
+};
+
+struct StateAssignment {
+  std::uint32_t state;
+  std::uint32_t value;
+};
+
+using Float4 = std::array<float, 4>;
+
+// Shader constants computed on the processor at a commit: registers 0 to Count - 1.
+template <std::size_t Count>
+struct ConstantBlock {
+  std::array<Float4, Count> registers{};
+};
+inline constexpr std::size_t VertexConstantCount = 10;  // c10 is the program's own literal
+inline constexpr std::size_t PixelConstantCount = 2;
+
+class ParameterValues;
+
+struct EffectDefinition {
+  const char* technique;
+  const char* pass;
+  std::vector<ParameterSpec> parameters;
+  std::vector<StateAssignment> renderStates;
+  std::vector<StateAssignment> samplerStates;  // of sampler 0
+  std::size_t samplerTexture;                  // the parameter bound to sampler 0
+  const char* vertexProgram;
+  const char* pixelProgram;
+  void (*computeConstants)(const ParameterValues& values, ConstantBlock<VertexConstantCount>& vertex,
+                           ConstantBlock<PixelConstantCount>& pixel);
+};
+
+// 0 is no parameter; otherwise the parameter's index plus one.
+using ParameterHandle = std::uintptr_t;
+
+class ParameterValues {
+ public:
+  explicit ParameterValues(const std::vector<ParameterSpec>& specs);
+
+  // Exact, case-sensitive names.
+  ParameterHandle Find(std::string_view name) const;
+
+  // False for a wrong handle or a value of the wrong size for the parameter's kind.
+  bool SetFloats(ParameterHandle handle, const float* values, std::size_t count);
+  bool SetTexture(ParameterHandle handle, std::uintptr_t texture);
+
+  const float* Floats(std::size_t index) const { return values_[index].data(); }
+  std::uintptr_t Texture(std::size_t index) const { return textures_[index]; }
+
+ private:
+  const std::vector<ParameterSpec>& specs_;
+  std::vector<std::array<float, 16>> values_;
+  std::vector<std::uintptr_t> textures_;
+};
+
+}  // namespace vizo::gfx

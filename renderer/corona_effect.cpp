@@ -1,0 +1,91 @@
+#include "corona_effect.h"
+
+#include "corona_constants.h"
+#include "corona_programs.h"
+
+namespace vizo::renderer {
+
+namespace {
+
+using gfx::ParameterKind;
+
+// Parameter indices, in the effect's order.
+enum Parameter : std::size_t {
+  ViewProjMatrix,
+  Turn,
+  Pos0,
+  CoronaSize,
+  Pull,
+  Aspect,
+  CoronaExp,
+  LightColor,
+  CoronaTex,
+};
+
+// Direct3D 9 state numbers and values (d3d9types.h).
+constexpr std::uint32_t RsZEnable = 7, RsSrcBlend = 19, RsDestBlend = 20, RsCullMode = 22, RsAlphaBlendEnable = 27;
+constexpr std::uint32_t BlendOne = 2, CullNone = 1;
+constexpr std::uint32_t SampAddressU = 1, SampAddressV = 2, SampMagFilter = 5, SampMinFilter = 6, SampMipFilter = 7;
+constexpr std::uint32_t AddressClamp = 3, FilterLinear = 2;
+
+void ComputeConstants(const gfx::ParameterValues& values, gfx::ConstantBlock<gfx::VertexConstantCount>& vertex,
+                      gfx::ConstantBlock<gfx::PixelConstantCount>& pixel) {
+  CoronaParameters p;
+  const float* m = values.Floats(ViewProjMatrix);
+  for (std::size_t row = 0; row < 4; ++row) {
+    for (std::size_t column = 0; column < 4; ++column) p.viewProjection.m[row][column] = m[row * 4 + column];
+  }
+  p.turn = values.Floats(Turn)[0];
+  p.centre = {values.Floats(Pos0)[0], values.Floats(Pos0)[1], values.Floats(Pos0)[2]};
+  p.aspect = values.Floats(Aspect)[0];
+  p.coronaExp = values.Floats(CoronaExp)[0];
+  const CoronaConstants c = ComputeCoronaConstants(p);
+
+  vertex.registers[0] = {c.sine, 0, 0, 0};
+  vertex.registers[1] = {c.cosine, 0, 0, 0};
+  vertex.registers[5] = {c.inverseAspect, 0, 0, 0};
+  vertex.registers[6] = {c.centre[0], c.centre[1], 0, 0};
+  vertex.registers[7] = {c.centre[2], c.centre[3], 0, 0};
+  vertex.registers[8] = {values.Floats(CoronaSize)[0], 0, 0, 0};
+  vertex.registers[9] = {values.Floats(Pull)[0], 0, 0, 0};
+  const float* light = values.Floats(LightColor);
+  pixel.registers[0] = {light[0], light[1], light[2], light[3]};
+  pixel.registers[1] = {c.brightness, 0, 0, 0};
+}
+
+}  // namespace
+
+const gfx::EffectDefinition& CoronaEffect() {
+  static const gfx::EffectDefinition effect{
+      "hanabi",
+      "hanabi0",
+      {
+          {"view_proj_matrix", ParameterKind::Matrix, {}},
+          {"turn", ParameterKind::Float, {}},
+          {"pos0", ParameterKind::Vector3, {}},
+          {"coronaSize", ParameterKind::Float, {}},
+          {"pull", ParameterKind::Float, {}},
+          {"aspect", ParameterKind::Float, {}},
+          {"coronaExp", ParameterKind::Float, {}},
+          {"lightColor", ParameterKind::Vector4, {1, 1, 1, 1}},
+          {"Corona_Tex", ParameterKind::Texture, {}},
+      },
+      {{RsZEnable, 0},
+       {RsSrcBlend, BlendOne},
+       {RsDestBlend, BlendOne},
+       {RsCullMode, CullNone},
+       {RsAlphaBlendEnable, 1}},
+      {{SampAddressU, AddressClamp},
+       {SampAddressV, AddressClamp},
+       {SampMagFilter, FilterLinear},
+       {SampMinFilter, FilterLinear},
+       {SampMipFilter, FilterLinear}},
+      CoronaTex,
+      CoronaVertexProgram,
+      CoronaPixelProgram,
+      ComputeConstants,
+  };
+  return effect;
+}
+
+}  // namespace vizo::renderer
