@@ -282,4 +282,120 @@ std::vector<std::uint8_t> BitmapFile(const gfx::Image& image) {
   return file;
 }
 
+namespace {
+
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+  out.push_back(static_cast<std::uint8_t>(v));
+  out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+enum IconColour : std::uint8_t { Clear = 0, Red = 1, Blue = 2 };
+
+double SegmentDistance(double px, double py, double ax, double ay, double bx, double by) {
+  const double dx = bx - ax, dy = by - ay;
+  const double t = std::clamp(((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+  return std::hypot(px - ax - t * dx, py - ay - t * dy);
+}
+
+bool InTriangle(double px, double py, const std::array<std::array<double, 2>, 3>& t) {
+  auto side = [&](size_t i, size_t j) {
+    return (t[j][0] - t[i][0]) * (py - t[i][1]) - (t[j][1] - t[i][1]) * (px - t[i][0]);
+  };
+  const double a = side(0, 1), b = side(1, 2), c = side(2, 0);
+  return (a >= 0 && b >= 0 && c >= 0) || (a <= 0 && b <= 0 && c <= 0);
+}
+
+// What covers the point (x, y), in units of half the icon, y upwards.
+IconColour IconAt(double x, double y) {
+  const double ring = 0.78, thickness = 0.16;
+  // Two arrows running clockwise round the ring, each over 130 degrees, with a head at its end.
+  for (const double start : {160.0, 340.0}) {
+    const double end = start - 130;
+    const double angle = std::fmod(std::atan2(y, x) * 180 / Pi + 360, 360.0);
+    const double from = std::fmod(end + 360, 360.0), span = 130;
+    const double into = std::fmod(angle - from + 360, 360.0);
+    if (into <= span && std::abs(std::hypot(x, y) - ring) < thickness / 2) return Red;
+    const double a = end * Pi / 180, tip = (end - 28) * Pi / 180;
+    if (InTriangle(x, y,
+                   {{{(ring - 0.2) * std::cos(a), (ring - 0.2) * std::sin(a)},
+                     {(ring + 0.2) * std::cos(a), (ring + 0.2) * std::sin(a)},
+                     {ring * std::cos(tip), ring * std::sin(tip)}}})) {
+      return Red;
+    }
+  }
+  // The lettering: a lower-case v and z.
+  const std::array<std::array<double, 4>, 5> strokes = {{{-0.5, 0.28, -0.3, -0.28},
+                                                         {-0.3, -0.28, -0.1, 0.28},
+                                                         {0.06, 0.28, 0.46, 0.28},
+                                                         {0.46, 0.28, 0.06, -0.28},
+                                                         {0.06, -0.28, 0.46, -0.28}}};
+  for (const auto& s : strokes) {
+    if (SegmentDistance(x, y, s[0], s[1], s[2], s[3]) < 0.075) return Blue;
+  }
+  return Clear;
+}
+
+// One image of the icon: info header (height doubled for the mask), palette, colour rows and
+// mask rows, both bottom row first.
+std::vector<std::uint8_t> IconImage(int size) {
+  std::vector<std::uint8_t> out;
+  Put32(out, 40);
+  Put32(out, static_cast<std::uint32_t>(size));
+  Put32(out, static_cast<std::uint32_t>(size * 2));
+  Put16(out, 1);
+  Put16(out, 8);
+  for (int i = 0; i < 6; ++i) Put32(out, 0);
+  const std::array<std::uint32_t, 3> palette = {0x000000, 0xDC1E1E, 0x1E3CDC};
+  for (std::size_t i = 0; i < 256; ++i) Put32(out, i < palette.size() ? palette[i] : 0);
+  std::vector<IconColour> pixels(static_cast<size_t>(size * size));
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      const double half = size / 2.0;
+      pixels[static_cast<size_t>(y * size + x)] = IconAt((x + 0.5 - half) / half, (half - y - 0.5) / half);
+    }
+  }
+  for (int y = size - 1; y >= 0; --y) {
+    for (int x = 0; x < size; ++x) out.push_back(pixels[static_cast<size_t>(y * size + x)]);
+  }
+  const int maskStride = (size / 8 + 3) / 4 * 4;
+  for (int y = size - 1; y >= 0; --y) {
+    std::vector<std::uint8_t> row(static_cast<size_t>(maskStride));
+    for (int x = 0; x < size; ++x) {
+      if (pixels[static_cast<size_t>(y * size + x)] == Clear)
+        row[static_cast<size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+    }
+    out.insert(out.end(), row.begin(), row.end());
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> IconFile() {
+  const std::array<int, 3> sizes = {96, 64, 48};
+  std::vector<std::vector<std::uint8_t>> images;
+  for (const int size : sizes) images.push_back(IconImage(size));
+  std::vector<std::uint8_t> out;
+  Put16(out, 0);
+  Put16(out, 1);  // an icon
+  Put16(out, static_cast<std::uint16_t>(sizes.size()));
+  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * sizes.size());
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    out.push_back(static_cast<std::uint8_t>(sizes[i]));
+    out.push_back(static_cast<std::uint8_t>(sizes[i]));
+    out.push_back(0);  // 256 colours
+    out.push_back(0);
+    Put16(out, 1);
+    Put16(out, 8);
+    Put32(out, static_cast<std::uint32_t>(images[i].size()));
+    Put32(out, offset);
+    offset += static_cast<std::uint32_t>(images[i].size());
+  }
+  for (const auto& image : images) out.insert(out.end(), image.begin(), image.end());
+  return out;
+}
+
 }  // namespace vizo::art

@@ -21,4 +21,9 @@ gfx::Image DrawSprite(int slot);
 // A .bmp file: the 14-byte file header, then the bitmap as the resource stores it.
 std::vector<std::uint8_t> BitmapFile(const gfx::Image& image);
 
+// The program's icon as a .ico file: 96, 64 and 48 pixels, 8 bits with a transparency mask; two
+// red curved arrows circling blue lettering.
+std::vector<std::uint8_t> IconFile();
+inline constexpr char IconFileName[] = "VIZOVIZO.ICO";
+
 }  // namespace vizo::art

@@ -1,4 +1,4 @@
-// Writes the sprite images into a folder: sprite_images resources/img
+// Writes the sprite images into a folder and the icon beside it: sprite_images resources/img
 #include <cstdio>
 #include <string>
 
@@ -19,5 +19,13 @@ int main(int argc, char** argv) {
     }
     std::printf("%s\n", path.c_str());
   }
+  const std::string icon = std::string(argv[1]) + "/../" + vizo::art::IconFileName;
+  const auto bytes = vizo::art::IconFile();
+  FILE* out = std::fopen(icon.c_str(), "wb");
+  if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() || std::fclose(out) != 0) {
+    std::fprintf(stderr, "cannot write %s\n", icon.c_str());
+    return 1;
+  }
+  std::printf("%s\n", icon.c_str());
   return 0;
 }

@@ -8,17 +8,18 @@
 namespace vizo::art {
 namespace {
 
-std::vector<std::uint8_t> Committed(const char* file) {
-  std::ifstream in(std::string(VIZO_SOURCE_DIR) + "/resources/img/" + file, std::ios::binary);
+std::vector<std::uint8_t> Committed(const std::string& file) {
+  std::ifstream in(std::string(VIZO_SOURCE_DIR) + "/resources/" + file, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 TEST(SpriteImages, CommittedFilesAreWhatTheToolDraws) {
   for (int slot = 0; slot < SpriteCount; ++slot) {
     const char* file = SpriteFiles[static_cast<size_t>(slot)];
-    EXPECT_TRUE(Committed(file) == BitmapFile(DrawSprite(slot)))
+    EXPECT_TRUE(Committed(std::string("img/") + file) == BitmapFile(DrawSprite(slot)))
         << file << " differs from the drawing: run build/native/sprite_images resources/img";
   }
+  EXPECT_TRUE(Committed(IconFileName) == IconFile()) << "the icon differs from the drawing";
 }
 
 TEST(SpriteImages, SizesBlackEdgesAndCentres) {
@@ -50,6 +51,19 @@ TEST(SpriteImages, SizesBlackEdgesAndCentres) {
   // The strokes of slots 4 and 5 have no pure white.
   for (const int slot : {4, 5}) {
     for (const auto p : DrawSprite(slot).pixels) ASSERT_NE(p, gfx::Rgb(255, 255, 255)) << "slot " << slot;
+  }
+}
+
+TEST(Icon, HoldsThreeEightBitImagesWithMasks) {
+  const auto icon = IconFile();
+  ASSERT_GE(icon.size(), 6u + 3 * 16);
+  EXPECT_EQ(icon[4], 3);  // images
+  const std::uint32_t sizes[] = {11432, 5672, 3752};  // header, palette, 8-bit pixels, 1-bit mask
+  for (size_t i = 0; i < 3; ++i) {
+    const std::uint8_t* entry = &icon[6 + 16 * i];
+    EXPECT_EQ(entry[0], i == 0 ? 96 : i == 1 ? 64 : 48);
+    EXPECT_EQ(entry[6], 8);  // bits per pixel
+    EXPECT_EQ(static_cast<std::uint32_t>(entry[8] | entry[9] << 8 | entry[10] << 16), sizes[i]);
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include "gfxutil/reference_renderer.h"
 #include "gfxutil/win32/d3d_effect.h"
+#include "gfxutil/win32/texture_from_resource.h"
 #include "renderer/corona_effect.h"
 
 namespace vizo::winetest {
@@ -298,6 +299,49 @@ TEST_F(CoronaDevice, EndRestoresTheStateThePassChanged) {
   EXPECT_EQ(pixelShader, nullptr);
   ReleaseOnce(vertexShader);
   ReleaseOnce(pixelShader);
+}
+
+TEST_F(CoronaDevice, SpriteTexturesLoadFromTheSaversResources) {
+  HMODULE saver = LoadLibraryExA(SaverPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(saver, nullptr);
+  const struct {
+    const char* name;
+    UINT size;
+    UINT levels;
+  } cases[] = {{"img/hanabi0.bmp", 256, 9}, {"img/hanabi5.bmp", 256, 9}, {"img/flash.bmp", 512, 10}};
+  for (const auto& c : cases) {
+    IDirect3DTexture9* texture = nullptr;
+    std::string message;
+    ASSERT_TRUE(SUCCEEDED(gfx::win32::CreateTextureFromResource(device_, saver, c.name, &texture, &message)))
+        << c.name << ": " << message;
+    D3DSURFACE_DESC top{};
+    texture->GetLevelDesc(0, &top);
+    EXPECT_EQ(top.Width, c.size) << c.name;
+    EXPECT_EQ(top.Height, c.size) << c.name;
+    EXPECT_EQ(top.Pool, D3DPOOL_MANAGED);
+    EXPECT_EQ(texture->GetLevelCount(), c.levels) << c.name;
+    // Black along the edges; the glow disc white in the middle.
+    D3DLOCKED_RECT locked{};
+    ASSERT_TRUE(SUCCEEDED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY)));
+    auto texel = [&](UINT x, UINT y) {
+      return reinterpret_cast<const std::uint32_t*>(static_cast<const char*>(locked.pBits) +
+                                                    y * static_cast<UINT>(locked.Pitch))[x] &
+             0x00FFFFFFu;
+    };
+    EXPECT_EQ(texel(0, 0), 0u);
+    EXPECT_EQ(texel(c.size - 1, c.size / 2), 0u);
+    if (c.name == std::string("img/hanabi0.bmp")) {
+      EXPECT_EQ(texel(c.size / 2, c.size / 2), 0xFFFFFFu);
+    }
+    texture->UnlockRect(0);
+    ReleaseOnce(texture);
+  }
+  IDirect3DTexture9* missing = nullptr;
+  std::string message;
+  EXPECT_FALSE(SUCCEEDED(gfx::win32::CreateTextureFromResource(device_, saver, "img/hanabi9.bmp", &missing, &message)));
+  EXPECT_EQ(missing, nullptr);
+  EXPECT_NE(message.find("hanabi9"), std::string::npos);
+  FreeLibrary(saver);
 }
 
 }  // namespace

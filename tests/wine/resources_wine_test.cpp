@@ -1,0 +1,68 @@
+// The resources of the built saver, read as the system reads them, and the sprite textures made
+// from them on a real device.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+#include <d3d9.h>
+
+#include <cstdio>
+
+#include "gfxutil/win32/texture_from_resource.h"
+
+namespace vizo::winetest {
+namespace {
+
+constexpr WORD Japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+
+class SaverResources : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    module_ = LoadLibraryExA(SaverPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module_, nullptr);
+  }
+  void TearDown() override {
+    if (module_) FreeLibrary(module_);
+  }
+  // The size of a resource in the Japanese locale, or 0 when there is none.
+  DWORD SizeOf(LPCSTR type, LPCSTR name) const {
+    HRSRC found = FindResourceExA(module_, type, name, Japanese);
+    return found ? SizeofResource(module_, found) : 0;
+  }
+  HMODULE module_ = nullptr;
+};
+
+TEST_F(SaverResources, HoldsTheImagesDialogNameAndIconInTheJapaneseLocale) {
+  const struct {
+    LPCSTR type;
+    LPCSTR name;
+    DWORD size;
+  } expected[] = {
+      {RT_BITMAP, "IMG/HANABI0.BMP", 120042}, {RT_BITMAP, "IMG/HANABI1.BMP", 120042},
+      {RT_BITMAP, "IMG/HANABI2.BMP", 120042}, {RT_BITMAP, "IMG/HANABI3.BMP", 120042},
+      {RT_BITMAP, "IMG/HANABI4.BMP", 120042}, {RT_BITMAP, "IMG/HANABI5.BMP", 120042},
+      {RT_BITMAP, "IMG/FLASH.BMP", 750042},   {RT_DIALOG, MAKEINTRESOURCEA(2003), 430},
+      {RT_ICON, MAKEINTRESOURCEA(1), 11432},  {RT_ICON, MAKEINTRESOURCEA(2), 5672},
+      {RT_ICON, MAKEINTRESOURCEA(3), 3752},   {RT_GROUP_ICON, "ID_APP", 48},
+  };
+  for (const auto& r : expected) {
+    char name[64];
+    if (IS_INTRESOURCE(r.name)) {
+      std::snprintf(name, sizeof name, "#%u", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(r.name)));
+    } else {
+      std::snprintf(name, sizeof name, "%s", r.name);
+    }
+    EXPECT_EQ(SizeOf(r.type, r.name), r.size) << name;
+  }
+  EXPECT_NE(FindResourceExA(module_, RT_STRING, MAKEINTRESOURCEA(1), Japanese), nullptr);
+  char title[32] = {};
+  LoadStringA(module_, 1, title, sizeof title);
+  EXPECT_STREQ(title, "vizovizo");
+  // The effect is defined in the program, not stored.
+  EXPECT_EQ(FindResourceA(module_, "HANABI.OBJ", "OBJ"), nullptr);
+  // Names are found regardless of case, as the painter asks for them.
+  EXPECT_NE(FindResourceA(module_, "img/hanabi3.bmp", RT_BITMAP), nullptr);
+}
+
+}  // namespace
+}  // namespace vizo::winetest
