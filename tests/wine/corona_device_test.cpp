@@ -301,6 +301,21 @@ TEST_F(CoronaDevice, EndRestoresTheStateThePassChanged) {
   ReleaseOnce(pixelShader);
 }
 
+TEST(CoronaEffectCreation, FailsWithTheReasonWithoutPixelShader2) {
+  const std::string report = ProgramDir() + "\\effect-probe.txt";
+  {
+    Process probe(ProgramDir() + "\\effect_probe.exe", "\"" + report + "\"");
+    EXPECT_EQ(probe.WaitForExit(), 0u);
+    EXPECT_EQ(ReadFileBytes(report), "created");
+  }
+  // Wine's Direct3D told to offer no pixel shaders to the probe alone.
+  ScopedRegistryValue noPixelShaders("Software\\Wine\\AppDefaults\\effect_probe.exe\\Direct3D", "MaxShaderModelPS",
+                                     DWORD{0});
+  Process probe(ProgramDir() + "\\effect_probe.exe", "\"" + report + "\"");
+  EXPECT_EQ(probe.WaitForExit(), 3u);
+  EXPECT_EQ(ReadFileBytes(report), "the device has no pixel shader 2.0, which the effect needs");
+}
+
 TEST_F(CoronaDevice, SpriteTexturesLoadFromTheSaversResources) {
   HMODULE saver = LoadLibraryExA(SaverPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(saver, nullptr);

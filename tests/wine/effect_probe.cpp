@@ -1,0 +1,42 @@
+// Creates the corona effect on a windowed device and writes what happened into the file named by
+// its argument: "created", or the reason it could not be. Exit code 0 when created, 3 when not.
+#include <windows.h>
+
+#include <d3d9.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "gfxutil/win32/d3d_effect.h"
+#include "renderer/corona_effect.h"
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+  IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+  if (!window || !direct3d) return 1;
+  D3DPRESENT_PARAMETERS present{};
+  present.BackBufferFormat = D3DFMT_UNKNOWN;
+  present.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  present.Windowed = TRUE;
+  present.hDeviceWindow = window;
+  IDirect3DDevice9* device = nullptr;
+  if (FAILED(direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                    &present, &device))) {
+    direct3d->Release();
+    return 1;
+  }
+  std::unique_ptr<vizo::gfx::win32::D3DEffect> effect;
+  std::string message;
+  const HRESULT result = vizo::gfx::win32::D3DEffect::Create(device, vizo::renderer::CoronaEffect(), effect, message);
+  effect.reset();
+  device->Release();
+  direct3d->Release();
+  DestroyWindow(window);
+  if (FILE* out = std::fopen(argv[1], "w")) {
+    std::fputs(SUCCEEDED(result) ? "created" : message.c_str(), out);
+    std::fclose(out);
+  }
+  return SUCCEEDED(result) ? 0 : 3;
+}
