@@ -1,0 +1,77 @@
+#include "hanabi_animation.h"
+
+#include <cmath>
+
+namespace vizo::renderer {
+
+namespace {
+
+constexpr float FloatPi = 3.1415927f;
+constexpr std::int32_t ColourCycle = 10080000;
+constexpr std::int32_t TextureHold = 1008000;
+
+}  // namespace
+
+void HanabiAnimation::SeedOnFirstCall() {
+  if (seeded_) return;
+  seeded_ = true;
+  random_.Seed(hasFixedSeed_ ? fixedSeed_ : seedSource_());
+  // 32-bit product, as the runtime computes it.
+  colourPhase_ = static_cast<std::int32_t>((static_cast<std::uint32_t>(random_.Next()) * 1000u) % ColourCycle);
+  textureIndex_ = random_.Next() % 7;
+}
+
+SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
+  SpriteDraw draw;
+  SeedOnFirstCall();
+
+  // Size falls by 0.0001 a call and wraps after passing -0.05: a cycle of 1001 calls, so the trail
+  // moves on by one call each 1000-call frame. Counted in whole steps: taking 0.0001 off the float
+  // each call drifts far enough to wrap a call early, which would freeze the trail in place.
+  ++sizeStep_;
+  const double t = 0.05 - 0.0001 * sizeStep_;
+  size_ = static_cast<float>(t);
+  float brightness;
+  if (t < -0.05) {
+    sizeStep_ = 0;
+    size_ = 0.05f;
+    brightness = 0.05f;
+  } else {
+    brightness = size_ >= 0 ? size_ : 0.0f;
+  }
+  draw.coronaExp = static_cast<float>(brightness * (spacing * 0.7));
+  draw.coronaSize = size_ * 10;
+
+  if (++spinStep_ > 504) spinStep_ = 0;
+  draw.turn = static_cast<float>((spinStep_ % 252) * (1.0 / 252) * 6.2831854820251465);
+
+  orbitStep_ += 1.0f;
+  if (orbitStep_ >= 1008) orbitStep_ = 0;
+  const double a = static_cast<double>(orbitStep_ * FloatPi) * (1.0 / 504);
+  draw.pos0 = {static_cast<float>(8 * std::sin(a)), static_cast<float>(4 * std::cos(a)),
+               static_cast<float>(8 * std::cos(a))};
+
+  colourPhase_ += 2;
+  if (colourPhase_ > ColourCycle) colourPhase_ = 0;
+  const double o = static_cast<double>(static_cast<float>(colourPhase_) * FloatPi);
+  draw.lightColor = {
+      static_cast<float>(117 * std::sin(o * 1.9841269841269841e-7) + 138),
+      static_cast<float>(58 * (std::cos(o * 1.5873015873015873e-6) + std::cos(o * 7.936507936507937e-7)) + 138),
+      static_cast<float>(117 * std::cos(o * 1.5873015873015873e-6) + 128), 255};
+
+  if (++textureTimer_ > TextureHold) {
+    textureTimer_ = 0;
+    ++textureIndex_;
+  }
+  if (textureIndex_ > 6) textureIndex_ = 0;
+  if (size_ > 0.0495f || (size_ > 0.0485f && textureTimer_ % 2 == 0)) {
+    draw.textureSlot = 0;
+  } else {
+    draw.textureSlot = textureIndex_;
+  }
+
+  draw.draws = i % spacing == 0 && size_ >= 0 && i < 800;
+  return draw;
+}
+
+}  // namespace vizo::renderer

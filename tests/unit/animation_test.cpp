@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "renderer/hanabi_animation.h"
+#include "renderer/orbit_camera.h"
+
+namespace vizo::renderer {
+namespace {
+
+std::uint32_t NoClock() { return 0; }
+
+TEST(OrbitCamera, CirclesTheOriginADegreeAFrame) {
+  OrbitStep() = 0;
+  OrbitCamera camera;
+  camera.SetAspect(1024, 768);
+  camera.Update();
+  EXPECT_NEAR(camera.eye.x, 20 * std::sin(3.14159265 / 180), 1e-5);
+  EXPECT_EQ(camera.eye.y, 0);
+  EXPECT_NEAR(camera.eye.z, 20 * std::cos(3.14159265 / 180), 1e-5);
+  for (int i = 1; i < 90; ++i) camera.Update();
+  EXPECT_NEAR(camera.eye.x, 20, 1e-5);
+  EXPECT_NEAR(camera.eye.z, 0, 1e-5);
+  // The world matrix is identity after every update, whatever happened to it.
+  camera.world.m[3][0] = 7;
+  camera.Update();
+  EXPECT_EQ(camera.world, gfx::Matrix::Identity());
+  EXPECT_NEAR(camera.projection.m[0][0], 1.81066f, 1e-5f);
+  EXPECT_NEAR(camera.projection.m[1][1], 2.41421f, 1e-5f);
+  for (const gfx::Vector3 p : {gfx::Vector3{0, 0, 0}, gfx::Vector3{8, 4, 8}, gfx::Vector3{-8, -4, 3}}) {
+    const auto clip = gfx::TransformPoint(p, camera.ViewProjection());
+    EXPECT_FLOAT_EQ(clip[2] / clip[3], 1.0f);
+  }
+}
+
+TEST(RuntimeRandom, FollowsTheRuntimesGenerator) {
+  RuntimeRandom random;
+  random.Seed(1);
+  EXPECT_EQ(random.Next(), 41);
+  EXPECT_EQ(random.Next(), 18467);
+  EXPECT_EQ(random.Next(), 6334);
+  random.Seed(12345);
+  EXPECT_EQ(random.Next(), static_cast<int>(((12345u * 214013u + 2531011u) >> 16) & 0x7FFF));
+}
+
+TEST(HanabiAnimation, FirstDrawOfTheProcess) {
+  HanabiAnimation animation(NoClock);
+  animation.SetSeed(1);
+  const SpriteDraw first = animation.Next(1, 0);
+  EXPECT_FLOAT_EQ(first.coronaSize, 0.499f);
+  EXPECT_NEAR(first.coronaExp, 0.0499 * 0.7, 1e-6);
+  EXPECT_EQ(first.turn, 0);
+  EXPECT_FLOAT_EQ(first.pos0.x, 0);
+  EXPECT_FLOAT_EQ(first.pos0.y, 4);
+  EXPECT_FLOAT_EQ(first.pos0.z, 8);
+  EXPECT_EQ(first.textureSlot, 0);
+  EXPECT_TRUE(first.draws);
+  // Colour phase (41 * 1000) + 2, from the generator's first number.
+  const double o = static_cast<double>(41002.0f * 3.1415927f);
+  EXPECT_FLOAT_EQ(first.lightColor[0], static_cast<float>(117 * std::sin(o * 1.9841269841269841e-7) + 138));
+  EXPECT_FLOAT_EQ(
+      first.lightColor[1],
+      static_cast<float>(58 * (std::cos(o * 1.5873015873015873e-6) + std::cos(o * 7.936507936507937e-7)) + 138));
+  EXPECT_FLOAT_EQ(first.lightColor[2], static_cast<float>(117 * std::cos(o * 1.5873015873015873e-6) + 128));
+  EXPECT_EQ(first.lightColor[3], 255);
+}
+
+TEST(HanabiAnimation, SizeCyclesEvery1001CallsShiftingOneCallAFrame) {
+  HanabiAnimation animation(NoClock);
+  animation.SetSeed(1);
+  std::vector<int> wraps;
+  for (int call = 1; call <= 3 * 1001; ++call) {
+    const SpriteDraw d = animation.Next(1, (call - 1) % 1000);
+    if (d.coronaSize == 0.5f) {
+      wraps.push_back(call);
+      EXPECT_EQ(d.textureSlot, 0);
+      EXPECT_FLOAT_EQ(d.coronaExp, 0.05f * 0.7f);
+    }
+    if (d.coronaSize < 0) {
+      EXPECT_EQ(d.coronaExp, 0);
+    }
+  }
+  EXPECT_EQ(wraps, (std::vector<int>{1001, 2002, 3003}));
+}
+
+TEST(HanabiAnimation, SpacingAndIndexDecideWhichCallsDraw) {
+  for (const std::int32_t spacing : {1, 10}) {
+    HanabiAnimation animation(NoClock);
+    animation.SetSeed(1);
+    for (int i = 0; i < 1000; ++i) {
+      const SpriteDraw d = animation.Next(spacing, i);
+      const bool expected = i % spacing == 0 && d.coronaSize >= 0 && i < 800;
+      ASSERT_EQ(d.draws, expected) << "spacing " << spacing << " call " << i;
+      if (i >= 800) {
+        ASSERT_FALSE(d.draws);
+      }
+    }
+  }
+}
+
+TEST(HanabiAnimation, TextureSlotsWithinACycleAndTheChangeEvery1008001Calls) {
+  HanabiAnimation animation(NoClock);
+  animation.SetSeed(1);  // texture index 18467 mod 7 = 1
+  std::vector<int> slots;
+  for (int call = 0; call < 20; ++call) slots.push_back(animation.Next(1, 0).textureSlot);
+  // Slot 0 while large, then alternating with the current texture, then the texture alone.
+  EXPECT_EQ(std::vector<int>(slots.begin(), slots.begin() + 4), (std::vector<int>{0, 0, 0, 0}));
+  EXPECT_EQ(slots[19], 1);
+  int alternating = 0;
+  for (size_t i = 4; i < 16; ++i) alternating += slots[i] == 0 ? 1 : 0;
+  EXPECT_GE(alternating, 4);
+  EXPECT_LE(alternating, 7);
+
+  // The texture index moves on once 1,008,001 calls have passed since the first, and wraps after 6.
+  int lastSlot = 1;
+  for (int call = 20; call < 1008001 + 900; ++call) {
+    const SpriteDraw d = animation.Next(1, 0);
+    if (d.coronaSize < 0.4f) lastSlot = d.textureSlot;
+  }
+  EXPECT_EQ(lastSlot, 2);
+}
+
+TEST(HanabiAnimation, SpinAndOrbitRunThroughTheirSteps) {
+  HanabiAnimation animation(NoClock);
+  animation.SetSeed(1);
+  std::vector<SpriteDraw> draws;
+  for (int call = 0; call < 1010; ++call) draws.push_back(animation.Next(1, 0));
+  EXPECT_FLOAT_EQ(draws[251].turn, static_cast<float>(251 / 252.0 * 6.2831854820251465));
+  EXPECT_EQ(draws[252].turn, 0);  // step 252 starts the second round
+  EXPECT_EQ(draws[504].turn, 0);  // step 504 shows 0, and so does the step 0 after it
+  EXPECT_EQ(draws[505].turn, 0);
+  EXPECT_NEAR(draws[504].pos0.x, 0, 1e-5);  // half way round: (0, -4, -8)
+  EXPECT_NEAR(draws[504].pos0.z, -8, 1e-5);
+  EXPECT_FLOAT_EQ(draws[1008].pos0.z, 8);  // one revolution per 1008 calls
+}
+
+}  // namespace
+}  // namespace vizo::renderer
