@@ -1,0 +1,121 @@
+#include "hanabiPainter.h"
+
+#include <windows.h>
+
+#include <mmsystem.h>
+
+#include <cstring>
+
+#include "gfxutil/reference_renderer.h"
+#include "gfxutil/win32/texture_from_resource.h"
+#include "renderer/corona_effect.h"
+#include "shell/win32/error_report_win32.h"
+
+namespace vizo::renderer::win32 {
+
+namespace {
+
+enum Parameter { ViewProj, CoronaSize, CoronaExp, Turn, Pull, Pos0, LightColor, CoronaTex, Aspect };
+constexpr const char* ParameterNames[] = {"view_proj_matrix", "coronaSize", "coronaExp", "turn", "pull", "pos0",
+                                          "lightColor",       "Corona_Tex", "aspect"};
+constexpr const char* TextureNames[] = {"img/hanabi0.bmp", "img/hanabi1.bmp", "img/hanabi2.bmp", "img/hanabi3.bmp",
+                                        "img/hanabi4.bmp", "img/hanabi5.bmp", "img/flash.bmp"};
+constexpr DWORD QuadFvf = D3DFVF_XYZ | D3DFVF_TEX1;
+constexpr UINT QuadStride = 20;
+
+std::uint32_t MultimediaMilliseconds() { return timeGetTime(); }
+
+template <typename Interface>
+void ReleaseOnce(Interface*& object) {
+  if (object) {
+    object->Release();
+    object = nullptr;
+  }
+}
+
+}  // namespace
+
+HanabiAnimation& PainterAnimation() {
+  static HanabiAnimation animation(MultimediaMilliseconds);
+  return animation;
+}
+
+HRESULT HanabiPainter::Init(IDirect3DDevice9* device, HMODULE resources) {
+  if (FAILED(device->CreateVertexBuffer(sizeof(float) * 5 * 4, 0, QuadFvf, D3DPOOL_DEFAULT, &quad, nullptr))) {
+    vizo::win32::ReportError(__FILE__, 46);
+    return E_FAIL;
+  }
+  float* vertices = nullptr;
+  if (FAILED(quad->Lock(0, sizeof(float) * 5 * 4, reinterpret_cast<void**>(&vertices), 0))) {
+    vizo::win32::ReportError(__FILE__, 49);
+    return E_FAIL;
+  }
+  for (const auto& v : gfx::PainterQuad) {
+    const float vertex[5] = {v.x, v.y, 0, v.u, v.v};
+    std::memcpy(vertices, vertex, sizeof vertex);
+    vertices += 5;
+  }
+  quad->Unlock();
+
+  for (size_t slot = 0; slot < textures.size(); ++slot) {
+    if (FAILED(gfx::win32::CreateTextureFromResource(device, resources, TextureNames[slot], &textures[slot]))) {
+      vizo::win32::ReportError(__FILE__, 70);
+      return E_FAIL;
+    }
+  }
+
+  // An effect the device can't run is not fatal: the reason is shown and frames stay black.
+  std::string message;
+  if (FAILED(gfx::win32::D3DEffect::Create(device, CoronaEffect(), effect, message))) {
+    MessageBoxA(nullptr, message.c_str(), "ERROR", MB_OK);
+    return S_OK;
+  }
+  technique = effect->GetTechniqueByName("hanabi");
+  for (size_t i = 0; i < parameters.size(); ++i) parameters[i] = effect->GetParameterByName(ParameterNames[i]);
+  return S_OK;
+}
+
+HRESULT HanabiPainter::Begin(const OrbitCamera& camera) {
+  if (!effect) return E_FAIL;
+  effect->SetTechnique(technique);
+  effect->Begin(nullptr, 0);
+  effect->BeginPass(0);
+  const gfx::Matrix viewProjection = camera.ViewProjection();
+  float matrix[16];
+  std::memcpy(matrix, viewProjection.m.data(), sizeof matrix);
+  effect->SetMatrix(parameters[ViewProj], matrix);
+  effect->SetFloat(parameters[Pull], 1.0f);
+  effect->SetFloat(parameters[Aspect], camera.aspect);
+  return S_OK;
+}
+
+void HanabiPainter::Draw(IDirect3DDevice9* device, std::int32_t spacing, int i) {
+  if (!effect) return;
+  const SpriteDraw d = PainterAnimation().Next(spacing, i);
+  effect->SetFloat(parameters[CoronaExp], d.coronaExp);
+  effect->SetFloat(parameters[CoronaSize], d.coronaSize);
+  effect->SetFloat(parameters[Turn], d.turn);
+  const float centre[3] = {d.pos0.x, d.pos0.y, d.pos0.z};
+  effect->SetFloatArray(parameters[Pos0], centre, 3);
+  effect->SetFloatArray(parameters[LightColor], d.lightColor.data(), 4);
+  effect->SetTexture(parameters[CoronaTex], textures[static_cast<size_t>(d.textureSlot)]);
+  effect->CommitChanges();
+  device->SetStreamSource(0, quad, 0, QuadStride);
+  device->SetFVF(QuadFvf);
+  if (d.draws) device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+}
+
+HRESULT HanabiPainter::End() {
+  if (!effect) return E_FAIL;
+  effect->EndPass();
+  effect->End();
+  return S_OK;
+}
+
+void HanabiPainter::Release() {
+  effect.reset();
+  ReleaseOnce(quad);
+  for (auto& texture : textures) ReleaseOnce(texture);
+}
+
+}  // namespace vizo::renderer::win32

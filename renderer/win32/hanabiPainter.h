@@ -1,0 +1,35 @@
+// The fireworks painter on Direct3D 9: the quad, the seven sprite textures and the corona effect,
+// and a frame's 1000 draw calls driven by the process-wide animation.
+#pragma once
+
+#include <d3d9.h>
+
+#include <array>
+#include <memory>
+
+#include "gfxutil/win32/d3d_effect.h"
+#include "renderer/hanabi_animation.h"
+#include "renderer/orbit_camera.h"
+
+namespace vizo::renderer::win32 {
+
+// The animation every painter of the process shares, seeded from the multimedia timer at the
+// first draw unless a seed was set before.
+HanabiAnimation& PainterAnimation();
+
+struct HanabiPainter {
+  std::unique_ptr<gfx::win32::D3DEffect> effect;
+  gfx::win32::Handle technique = 0;
+  IDirect3DVertexBuffer9* quad = nullptr;
+  std::array<IDirect3DTexture9*, 7> textures{};
+  // view_proj_matrix, coronaSize, coronaExp, turn, pull, pos0, lightColor, Corona_Tex, aspect
+  std::array<gfx::win32::Handle, 9> parameters{};
+
+  HRESULT Init(IDirect3DDevice9* device, HMODULE resources = nullptr);
+  HRESULT Begin(const OrbitCamera& camera);
+  void Draw(IDirect3DDevice9* device, std::int32_t spacing, int i);
+  HRESULT End();
+  void Release();
+};
+
+}  // namespace vizo::renderer::win32
