@@ -1,0 +1,130 @@
+#include "scene_owner.h"
+
+namespace vizo::renderer {
+
+namespace {
+
+constexpr std::uint32_t PixelShader11 = 0xFFFF0101;
+constexpr std::uint32_t VertexShader11 = 0xFFFE0101;
+
+}  // namespace
+
+void SceneOwner::TakeSettings(const settings::SceneSettings& read, const std::optional<AdapterMode>& desktop) {
+  settings = read;
+  if ((settings.displayWidth <= 0 || settings.displayHeight <= 0) && desktop) {
+    settings.displayWidth = static_cast<std::int32_t>(desktop->width);
+    settings.displayHeight = static_cast<std::int32_t>(desktop->height);
+  }
+  // Without any usable size the aspect waits for the window (InitDevice).
+  if (settings.displayWidth > 0 && settings.displayHeight > 0) {
+    camera.SetAspect(settings.displayWidth, settings.displayHeight);
+  }
+}
+
+bool SceneOwner::CreateWithFallbacks(int slot, int adapter, const Presentation& p, DeviceType firstType,
+                                     VertexProcessing firstProcessing, DeviceType& usedType,
+                                     VertexProcessing& usedProcessing) {
+  const std::pair<DeviceType, VertexProcessing> attempts[] = {{firstType, firstProcessing},
+                                                              {firstType, VertexProcessing::Software},
+                                                              {DeviceType::Reference, VertexProcessing::Software}};
+  for (const auto& [type, processing] : attempts) {
+    if (graphics.CreateDevice(slot, adapter, type, processing, p)) {
+      usedType = type, usedProcessing = processing;
+      return true;
+    }
+  }
+  return false;
+}
+
+void SceneOwner::BlankSecondaryMonitors() {
+  for (int adapter = 1; adapter <= 3; ++adapter) {
+    const auto mode = graphics.CurrentMode(adapter);
+    if (!mode) continue;
+    const Presentation p{mode->width, mode->height, mode->format, mode->refreshRate, false, false};
+    DeviceType type;
+    VertexProcessing processing;
+    if (!CreateWithFallbacks(adapter, adapter, p, DeviceType::Hal, VertexProcessing::Hardware, type, processing)) {
+      continue;
+    }
+    if (!graphics.Clear(adapter)) return;  // stop blanking altogether
+    if (!graphics.Present(adapter)) graphics.Reset(adapter, p);
+  }
+}
+
+bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize) {
+  if (!windowSize) return Fail(48);
+  const auto [width, height] = *windowSize;
+  if (!graphics.CreateDirect3D()) return Fail(51);
+  const auto desktop = graphics.CurrentMode(0);
+  if (!desktop) return Fail(53);
+
+  const bool fullScreen = width >= 640 && height >= 480;
+  if (fullScreen) {
+    BlankSecondaryMonitors();
+    presentation = {static_cast<std::uint32_t>(settings.displayWidth),
+                    static_cast<std::uint32_t>(settings.displayHeight),
+                    desktop->format,
+                    desktop->refreshRate,
+                    false,
+                    true};
+  } else {
+    presentation = {
+        static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), desktop->format, 0, true, false};
+  }
+  // No display size from the settings or the desktop: the window's proportions.
+  if (!(camera.aspect > 0) && width > 0 && height > 0) camera.SetAspect(width, height);
+
+  DeviceType type;
+  VertexProcessing processing;
+  if (!CreateWithFallbacks(0, 0, presentation, DeviceType::Hal, VertexProcessing::Hardware, type, processing)) {
+    return Fail(106);
+  }
+  const auto caps = graphics.Capabilities();
+  if (!caps) return Fail(114);
+
+  DeviceType wantedType = caps->pixel < PixelShader11 ? DeviceType::Reference : type;
+  VertexProcessing wantedProcessing = caps->vertex < VertexShader11 ? VertexProcessing::Software : processing;
+  if (wantedType != type || wantedProcessing != processing) {
+    graphics.ReleaseDevice(0);
+    if (!CreateWithFallbacks(0, 0, presentation, wantedType, wantedProcessing, type, processing)) return Fail(153);
+  }
+  hasDevice = true;
+  return true;
+}
+
+bool SceneOwner::Fail(int line) {
+  report(line);
+  return false;
+}
+
+bool SceneOwner::RecoverLostDevice() {
+  // Wait until the device can be reset; then rebuild what the reset takes away.
+  if (graphics.Status() != DeviceStatus::NeedsReset) return false;
+  graphics.ReleaseDeviceResources();
+  if (!graphics.Reset(0, presentation)) return false;
+  if (!graphics.RestoreDeviceResources()) return false;
+  deviceLost = false;
+  return true;
+}
+
+void SceneOwner::RenderFrame(FrameContent& content) {
+  if (!hasDevice) return;
+  if (deviceLost && !RecoverLostDevice()) return;
+  if (!graphics.Clear(0)) return;
+  if (graphics.BeginScene()) {
+    content.Draw();
+    graphics.EndScene();
+  }
+  if (!graphics.Present(0)) {
+    // A present that fails because the device is lost needs the resources released first; any
+    // other failure gets the plain reset.
+    if (graphics.Status() == DeviceStatus::Ready) {
+      graphics.Reset(0, presentation);
+    } else {
+      deviceLost = true;
+      RecoverLostDevice();
+    }
+  }
+}
+
+}  // namespace vizo::renderer

@@ -1,0 +1,92 @@
+// The scene owner's decisions: how the device is set up for the saver window (full screen or
+// windowed, with fallbacks and the capability check, secondary monitors blanked), and one frame
+// with recovery from a lost device. Carried out through SceneGraphics.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "renderer/orbit_camera.h"
+#include "settings/settings_file.h"
+
+namespace vizo::renderer {
+
+enum class DeviceType { Hal, Reference };
+enum class VertexProcessing { Hardware, Software };
+enum class DeviceStatus { Ready, Lost, NeedsReset };
+
+struct AdapterMode {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::uint32_t refreshRate = 0;
+  std::uint32_t format = 0;
+};
+
+struct Presentation {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::uint32_t format = 0;
+  std::uint32_t refreshRate = 0;
+  bool windowed = true;
+  bool saverIsDeviceWindow = false;
+};
+
+struct ShaderVersions {
+  std::uint32_t pixel = 0;   // 0xFFFF0000 | major << 8 | minor
+  std::uint32_t vertex = 0;  // 0xFFFE0000 | major << 8 | minor
+};
+
+// Device slots: 0 draws the fireworks; 1 to 3 keep adapters 1 to 3 black.
+class SceneGraphics {
+ public:
+  virtual ~SceneGraphics() = default;
+  virtual bool CreateDirect3D() = 0;
+  virtual std::optional<AdapterMode> CurrentMode(int adapter) = 0;
+  virtual bool CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
+                            const Presentation& presentation) = 0;
+  virtual void ReleaseDevice(int slot) = 0;
+  virtual std::optional<ShaderVersions> Capabilities() = 0;
+  virtual bool Clear(int slot) = 0;
+  virtual bool Present(int slot) = 0;
+  virtual bool Reset(int slot, const Presentation& presentation) = 0;
+  virtual DeviceStatus Status() = 0;
+  virtual bool BeginScene() = 0;
+  virtual void EndScene() = 0;
+  // What lives in the default pool must go before a reset and come back after it.
+  virtual void ReleaseDeviceResources() = 0;
+  virtual bool RestoreDeviceResources() = 0;
+};
+
+// What a frame draws between begin and end of the scene.
+class FrameContent {
+ public:
+  virtual ~FrameContent() = default;
+  virtual void Draw() = 0;
+};
+
+using SceneReport = void (*)(int line);
+
+struct SceneOwner {
+  SceneGraphics& graphics;
+  SceneReport report;  // the common error report for this module
+  settings::SceneSettings settings;
+  OrbitCamera camera;
+  Presentation presentation;
+  bool hasDevice = false;
+  bool deviceLost = false;
+
+  // Settings read at start; a display size that can't give an aspect falls back to the desktop's.
+  void TakeSettings(const settings::SceneSettings& read, const std::optional<AdapterMode>& desktop);
+  // For the saver window of this size; nothing when its rectangle could not be read.
+  bool InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize);
+  void RenderFrame(FrameContent& content);
+
+ private:
+  void BlankSecondaryMonitors();
+  bool CreateWithFallbacks(int slot, int adapter, const Presentation& p, DeviceType firstType,
+                           VertexProcessing firstProcessing, DeviceType& usedType, VertexProcessing& usedProcessing);
+  bool RecoverLostDevice();
+  bool Fail(int line);
+};
+
+}  // namespace vizo::renderer

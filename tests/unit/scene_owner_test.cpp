@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "renderer/scene_owner.h"
+
+namespace vizo::renderer {
+namespace {
+
+constexpr std::uint32_t X8R8G8B8 = 22;
+
+// Answers from fields, records every call.
+class FakeGraphics final : public SceneGraphics {
+ public:
+  std::vector<std::string> calls;
+  bool direct3d = true;
+  std::map<int, AdapterMode> modes{{0, {1024, 768, 60, X8R8G8B8}}};
+  // Device creations that succeed, as "slot:type:processing", e.g. "0:hal:sw"; empty means all do.
+  std::set<std::string> creatable;
+  std::optional<ShaderVersions> caps = ShaderVersions{0xFFFF0300, 0xFFFE0300};
+  bool clearWorks = true;
+  std::vector<bool> presents;  // successive Present answers for slot 0; true when exhausted
+  std::vector<DeviceStatus> statuses;
+  bool resetWorks = true;
+  Presentation lastCreated;
+
+  static std::string Name(DeviceType t, VertexProcessing p) {
+    return std::string(t == DeviceType::Hal ? "hal" : "ref") + (p == VertexProcessing::Hardware ? ":hw" : ":sw");
+  }
+
+  bool CreateDirect3D() override { return direct3d; }
+  std::optional<AdapterMode> CurrentMode(int adapter) override {
+    const auto found = modes.find(adapter);
+    return found == modes.end() ? std::nullopt : std::optional(found->second);
+  }
+  bool CreateDevice(int slot, int adapter, DeviceType t, VertexProcessing p,
+                    const Presentation& presentation) override {
+    const std::string attempt = std::to_string(slot) + ":" + Name(t, p);
+    calls.push_back("create " + attempt + " adapter " + std::to_string(adapter));
+    const bool ok = creatable.empty() || creatable.count(attempt);
+    if (ok && slot == 0) lastCreated = presentation;
+    return ok;
+  }
+  void ReleaseDevice(int slot) override { calls.push_back("release " + std::to_string(slot)); }
+  std::optional<ShaderVersions> Capabilities() override { return caps; }
+  bool Clear(int slot) override {
+    calls.push_back("clear " + std::to_string(slot));
+    return clearWorks;
+  }
+  bool Present(int slot) override {
+    calls.push_back("present " + std::to_string(slot));
+    if (slot != 0 || presents.empty()) return true;
+    const bool answer = presents.front();
+    presents.erase(presents.begin());
+    return answer;
+  }
+  bool Reset(int slot, const Presentation&) override {
+    calls.push_back("reset " + std::to_string(slot));
+    return resetWorks;
+  }
+  DeviceStatus Status() override {
+    if (statuses.empty()) return DeviceStatus::Ready;
+    const DeviceStatus s = statuses.front();
+    statuses.erase(statuses.begin());
+    return s;
+  }
+  bool BeginScene() override {
+    calls.push_back("begin");
+    return true;
+  }
+  void EndScene() override { calls.push_back("end"); }
+  void ReleaseDeviceResources() override { calls.push_back("release resources"); }
+  bool RestoreDeviceResources() override {
+    calls.push_back("restore resources");
+    return true;
+  }
+};
+
+class CountingContent final : public FrameContent {
+ public:
+  int frames = 0;
+  void Draw() override { ++frames; }
+};
+
+std::vector<int> g_reports;
+void Record(int line) { g_reports.push_back(line); }
+
+struct Scene : ::testing::Test {
+  FakeGraphics graphics;
+  SceneOwner owner{graphics, Record, {}, {}, {}, false, false};
+  void SetUp() override {
+    g_reports.clear();
+    settings::SceneSettings read;
+    read.displayWidth = 800;
+    read.displayHeight = 600;
+    owner.TakeSettings(read, graphics.modes[0]);
+  }
+  int Count(const std::string& call) const {
+    int n = 0;
+    for (const auto& c : graphics.calls) n += c == call ? 1 : 0;
+    return n;
+  }
+};
+
+TEST_F(Scene, FullScreenUsesTheDisplaySettingWindowedTheWindowSize) {
+  const struct {
+    std::int32_t width, height;
+    bool windowed;
+    std::uint32_t bufferWidth, bufferHeight;
+  } cases[] = {{1280, 1024, false, 800, 600},
+               {640, 480, false, 800, 600},
+               {639, 1200, true, 639, 1200},
+               {1280, 479, true, 1280, 479},
+               {152, 112, true, 152, 112}};
+  for (const auto& c : cases) {
+    graphics.calls.clear();
+    ASSERT_TRUE(owner.InitDevice(std::pair{c.width, c.height}));
+    EXPECT_EQ(graphics.lastCreated.windowed, c.windowed);
+    EXPECT_EQ(graphics.lastCreated.width, c.bufferWidth);
+    EXPECT_EQ(graphics.lastCreated.height, c.bufferHeight);
+    EXPECT_EQ(graphics.lastCreated.refreshRate, c.windowed ? 0u : 60u);
+    EXPECT_EQ(graphics.lastCreated.saverIsDeviceWindow, !c.windowed);
+  }
+  EXPECT_TRUE(g_reports.empty());
+}
+
+TEST_F(Scene, DeviceCreationFallsBackAndReportsWhenNothingWorks) {
+  const struct {
+    std::set<std::string> creatable;
+    std::vector<std::string> attempts;
+    std::vector<int> reports;
+  } cases[] = {
+      {{"0:hal:hw"}, {"create 0:hal:hw adapter 0"}, {}},
+      {{"0:hal:sw"}, {"create 0:hal:hw adapter 0", "create 0:hal:sw adapter 0"}, {}},
+      {{"0:ref:sw"}, {"create 0:hal:hw adapter 0", "create 0:hal:sw adapter 0", "create 0:ref:sw adapter 0"}, {}},
+      {{"nothing"}, {"create 0:hal:hw adapter 0", "create 0:hal:sw adapter 0", "create 0:ref:sw adapter 0"}, {106}},
+  };
+  for (const auto& c : cases) {
+    FakeGraphics fresh;
+    fresh.creatable = c.creatable;
+    g_reports.clear();
+    SceneOwner scene{fresh, Record, {}, {}, {}, false, false};
+    EXPECT_EQ(scene.InitDevice(std::pair{152, 112}), c.reports.empty());
+    EXPECT_EQ(fresh.calls, c.attempts);
+    EXPECT_EQ(g_reports, c.reports);
+  }
+}
+
+TEST_F(Scene, CapabilityCheckRecreatesOnTheReferenceOrWithSoftwareVertices) {
+  const struct {
+    ShaderVersions caps;
+    std::set<std::string> creatable;
+    std::vector<std::string> afterFirst;
+    bool ok;
+  } cases[] = {
+      {{0xFFFF0101, 0xFFFE0101}, {}, {}, true},  // 1.1 both: kept
+      {{0xFFFF0100, 0xFFFE0300}, {}, {"release 0", "create 0:ref:hw adapter 0"}, true},
+      {{0xFFFF0200, 0xFFFE0100}, {}, {"release 0", "create 0:hal:sw adapter 0"}, true},
+      {{0xFFFF0000, 0xFFFE0000},
+       {"0:hal:hw"},
+       {"release 0", "create 0:ref:sw adapter 0", "create 0:ref:sw adapter 0", "create 0:ref:sw adapter 0"},
+       false},
+  };
+  for (const auto& c : cases) {
+    FakeGraphics fresh;
+    fresh.caps = c.caps;
+    fresh.creatable = c.creatable;
+    g_reports.clear();
+    SceneOwner scene{fresh, Record, {}, {}, {}, false, false};
+    EXPECT_EQ(scene.InitDevice(std::pair{152, 112}), c.ok);
+    const std::vector<std::string> after(fresh.calls.begin() + 1, fresh.calls.end());
+    EXPECT_EQ(after, c.afterFirst);
+    EXPECT_EQ(g_reports, c.ok ? std::vector<int>{} : std::vector<int>{153});
+  }
+}
+
+TEST_F(Scene, SetUpFailuresReportTheirLines) {
+  EXPECT_FALSE(owner.InitDevice(std::nullopt));
+  graphics.direct3d = false;
+  EXPECT_FALSE(owner.InitDevice(std::pair{800, 600}));
+  graphics.direct3d = true;
+  graphics.modes.clear();
+  EXPECT_FALSE(owner.InitDevice(std::pair{800, 600}));
+  graphics.modes[0] = {1024, 768, 60, X8R8G8B8};
+  graphics.caps.reset();
+  EXPECT_FALSE(owner.InitDevice(std::pair{800, 600}));
+  EXPECT_EQ(g_reports, (std::vector<int>{48, 51, 53, 114}));
+}
+
+TEST_F(Scene, SecondaryMonitorsAreBlankedOnlyInFullScreen) {
+  graphics.modes[1] = {1280, 1024, 75, X8R8G8B8};
+  graphics.modes[3] = {800, 600, 60, X8R8G8B8};
+  ASSERT_TRUE(owner.InitDevice(std::pair{152, 112}));
+  EXPECT_EQ(Count("clear 1") + Count("clear 3"), 0);
+  graphics.calls.clear();
+  ASSERT_TRUE(owner.InitDevice(std::pair{1024, 768}));
+  // Adapter 2 has no mode and is skipped; 1 and 3 are cleared and presented.
+  EXPECT_EQ(Count("create 1:hal:hw adapter 1"), 1);
+  EXPECT_EQ(Count("create 2:hal:hw adapter 2"), 0);
+  EXPECT_EQ(Count("clear 1"), 1);
+  EXPECT_EQ(Count("present 3"), 1);
+  // A failed clear stops the blanking of later adapters.
+  graphics.calls.clear();
+  graphics.clearWorks = false;
+  owner.InitDevice(std::pair{1024, 768});
+  EXPECT_EQ(Count("clear 1"), 1);
+  EXPECT_EQ(Count("create 3:hal:hw adapter 3"), 0);
+}
+
+TEST_F(Scene, UnusableDisplaySizeNeverGivesTheCameraABadAspect) {
+  settings::SceneSettings empty;  // Display present but empty: 0 x 0
+  SceneOwner withDesktop{graphics, Record, {}, {}, {}, false, false};
+  withDesktop.TakeSettings(empty, AdapterMode{1280, 1024, 60, X8R8G8B8});
+  EXPECT_FLOAT_EQ(withDesktop.camera.aspect, 1.25f);
+  SceneOwner withoutDesktop{graphics, Record, {}, {}, {}, false, false};
+  withoutDesktop.TakeSettings(empty, std::nullopt);
+  ASSERT_TRUE(withoutDesktop.InitDevice(std::pair{152, 112}));
+  EXPECT_FLOAT_EQ(withoutDesktop.camera.aspect, 152.0f / 112.0f);
+}
+
+TEST_F(Scene, FrameSequenceAndDeviceLoss) {
+  ASSERT_TRUE(owner.InitDevice(std::pair{152, 112}));
+  CountingContent content;
+
+  graphics.calls.clear();
+  owner.RenderFrame(content);
+  EXPECT_EQ(graphics.calls, (std::vector<std::string>{"clear 0", "begin", "end", "present 0"}));
+  EXPECT_EQ(content.frames, 1);
+
+  // A failed clear ends the frame: nothing presented, nothing reset.
+  graphics.calls.clear();
+  graphics.clearWorks = false;
+  owner.RenderFrame(content);
+  EXPECT_EQ(graphics.calls, std::vector<std::string>{"clear 0"});
+  graphics.clearWorks = true;
+
+  // A failed present of a device that is still fine: a plain reset.
+  graphics.calls.clear();
+  graphics.presents = {false};
+  owner.RenderFrame(content);
+  EXPECT_EQ(graphics.calls.back(), "reset 0");
+
+  // A lost device: no frames until it can be reset, then resources released, reset, restored.
+  graphics.calls.clear();
+  graphics.presents = {false};
+  graphics.statuses = {DeviceStatus::Lost, DeviceStatus::Lost, DeviceStatus::Lost, DeviceStatus::NeedsReset};
+  owner.RenderFrame(content);  // present fails; still lost
+  const int framesBefore = content.frames;
+  owner.RenderFrame(content);  // still lost: skipped
+  owner.RenderFrame(content);  // can be reset now
+  EXPECT_EQ(content.frames, framesBefore + 1);
+  EXPECT_EQ(Count("release resources"), 1);
+  EXPECT_EQ(Count("reset 0"), 1);
+  EXPECT_EQ(Count("restore resources"), 1);
+  EXPECT_FALSE(owner.deviceLost);
+
+  // No device, no frame.
+  SceneOwner noDevice{graphics, Record, {}, {}, {}, false, false};
+  graphics.calls.clear();
+  noDevice.RenderFrame(content);
+  EXPECT_TRUE(graphics.calls.empty());
+}
+
+}  // namespace
+}  // namespace vizo::renderer
