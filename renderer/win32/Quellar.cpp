@@ -1,7 +1,54 @@
-// The program's saver procedure. The scene is not drawn yet, so every message goes on to the
-// close rules and the saver is plain black (the class brush).
+// The program's saver procedure: the scene starts with the window, a frame is drawn on every tick
+// of a 33 ms timer, and the first ten mouse moves are swallowed (a window appearing under the
+// cursor produces a few that the user never made).
+#include "renderer/win32/ScreenMain.h"
+#include "shell/win32/error_report_win32.h"
 #include "shell/win32/saver_shell_win32.h"
 
+namespace {
+
+constexpr UINT_PTR FrameTimer = 1;
+constexpr UINT FrameIntervalMs = 33;
+
+bool g_ready = false;       // guards a frame against a tick from a nested message loop
+int g_mouseCountdown = 10;  // never re-armed
+
+void StartScene(HWND window) {
+  auto& owner = vizo::renderer::win32::TheScreenMain();
+  if (!owner.InitDevice(window)) {
+    vizo::win32::ReportError(__FILE__, 73);
+  } else if (!owner.InitPainter()) {
+    vizo::win32::ReportError(__FILE__, 74);
+  }
+  g_ready = true;
+}
+
+}  // namespace
+
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      StartScene(window);
+      SetTimer(window, FrameTimer, FrameIntervalMs, nullptr);
+      break;
+    case WM_DESTROY:
+      KillTimer(window, FrameTimer);
+      break;
+    case WM_TIMER:
+      if (g_ready) {
+        g_ready = false;
+        vizo::renderer::win32::TheScreenMain().RenderFrame();
+        g_ready = true;
+      }
+      break;
+    case WM_MOUSEMOVE:
+      if (g_mouseCountdown != 0) {
+        --g_mouseCountdown;
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
   return DefaultSaverProc(window, message, wParam, lParam);
 }

@@ -40,7 +40,7 @@ HanabiAnimation& PainterAnimation() {
   return animation;
 }
 
-HRESULT HanabiPainter::Init(IDirect3DDevice9* device, HMODULE resources) {
+HRESULT HanabiPainter::CreateQuad(IDirect3DDevice9* device) {
   if (FAILED(device->CreateVertexBuffer(sizeof(float) * 5 * 4, 0, QuadFvf, D3DPOOL_DEFAULT, &quad, nullptr))) {
     vizo::win32::ReportError(__FILE__, 46);
     return E_FAIL;
@@ -56,22 +56,40 @@ HRESULT HanabiPainter::Init(IDirect3DDevice9* device, HMODULE resources) {
     vertices += 5;
   }
   quad->Unlock();
+  return S_OK;
+}
 
+// An effect the device can't run is not fatal: the reason is shown and frames stay black.
+void HanabiPainter::CreateEffect(IDirect3DDevice9* device) {
+  std::string message;
+  if (FAILED(gfx::win32::D3DEffect::Create(device, CoronaEffect(), effect, message))) {
+    MessageBoxA(nullptr, message.c_str(), "ERROR", MB_OK);
+    return;
+  }
+  technique = effect->GetTechniqueByName("hanabi");
+  for (size_t i = 0; i < parameters.size(); ++i) parameters[i] = effect->GetParameterByName(ParameterNames[i]);
+}
+
+HRESULT HanabiPainter::Init(IDirect3DDevice9* device, HMODULE resources) {
+  if (FAILED(CreateQuad(device))) return E_FAIL;
   for (size_t slot = 0; slot < textures.size(); ++slot) {
     if (FAILED(gfx::win32::CreateTextureFromResource(device, resources, TextureNames[slot], &textures[slot]))) {
       vizo::win32::ReportError(__FILE__, 70);
       return E_FAIL;
     }
   }
+  CreateEffect(device);
+  return S_OK;
+}
 
-  // An effect the device can't run is not fatal: the reason is shown and frames stay black.
-  std::string message;
-  if (FAILED(gfx::win32::D3DEffect::Create(device, CoronaEffect(), effect, message))) {
-    MessageBoxA(nullptr, message.c_str(), "ERROR", MB_OK);
-    return S_OK;
-  }
-  technique = effect->GetTechniqueByName("hanabi");
-  for (size_t i = 0; i < parameters.size(); ++i) parameters[i] = effect->GetParameterByName(ParameterNames[i]);
+void HanabiPainter::ReleaseDeviceObjects() {
+  effect.reset();
+  ReleaseOnce(quad);
+}
+
+HRESULT HanabiPainter::RestoreDeviceObjects(IDirect3DDevice9* device) {
+  if (FAILED(CreateQuad(device))) return E_FAIL;
+  CreateEffect(device);
   return S_OK;
 }
 

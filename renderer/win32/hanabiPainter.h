@@ -26,10 +26,18 @@ struct HanabiPainter {
   std::array<gfx::win32::Handle, 9> parameters{};
 
   HRESULT Init(IDirect3DDevice9* device, HMODULE resources = nullptr);
+  // Around a device reset: the quad (default pool) and the effect (device state) go and come back;
+  // the managed textures stay.
+  void ReleaseDeviceObjects();
+  HRESULT RestoreDeviceObjects(IDirect3DDevice9* device);
   HRESULT Begin(const OrbitCamera& camera);
   void Draw(IDirect3DDevice9* device, std::int32_t spacing, int i);
   HRESULT End();
   void Release();
+
+ private:
+  HRESULT CreateQuad(IDirect3DDevice9* device);
+  void CreateEffect(IDirect3DDevice9* device);
 };
 
 }  // namespace vizo::renderer::win32

@@ -6,20 +6,20 @@
 
 namespace vizo::win32 {
 
-std::optional<std::string> DesktopDisplayModeText() {
+std::optional<DesktopSize> ReadDesktopSize() {
   IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
   if (!direct3d) return std::nullopt;
   D3DDISPLAYMODE mode{};
   const HRESULT result = direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode);
   direct3d->Release();
   if (FAILED(result)) return std::nullopt;
-  return settings::DisplayModeText(mode.Width, mode.Height);
+  return DesktopSize{mode.Width, mode.Height};
 }
 
-void ReadSceneSettingsFromFile(settings::SceneSettings& settings) {
+void ReadSceneSettingsFromFile(settings::SceneSettings& settings, const std::optional<DesktopSize>& desktop) {
   Win32ProfileStore store;
-  const std::string desktop = DesktopDisplayModeText().value_or("");
-  settings::ReadSceneSettings(store, desktop.c_str(), settings);
+  const std::string fallback = desktop ? settings::DisplayModeText(desktop->width, desktop->height) : "";
+  settings::ReadSceneSettings(store, fallback.c_str(), settings);
 }
 
 }  // namespace vizo::win32

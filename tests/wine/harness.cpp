@@ -126,20 +126,36 @@ std::map<DWORD, int>& CreatedWindows() {
   return counts;
 }
 
+std::map<DWORD, int>& CreatedSaverWindows() {
+  static std::map<DWORD, int> counts;
+  return counts;
+}
+
 void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD thread, DWORD) {
-  if (object == OBJID_WINDOW && window) ++CreatedWindows()[thread];
+  if (object != OBJID_WINDOW || !window) return;
+  ++CreatedWindows()[thread];
+  // The class can still be read unless the window is already gone again.
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, "WindowsScreenSaverClass") == 0) ++CreatedSaverWindows()[thread];
 }
 
 }  // namespace
 
 WindowCreationLog::WindowCreationLog() {
   CreatedWindows().clear();
+  CreatedSaverWindows().clear();
   hook_ =
       SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, OnWindowEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
 }
 
 WindowCreationLog::~WindowCreationLog() {
   if (hook_) UnhookWinEvent(hook_);
+}
+
+int WindowCreationLog::SaverWindowsFor(DWORD threadId) const {
+  const auto found = CreatedSaverWindows().find(threadId);
+  return found == CreatedSaverWindows().end() ? 0 : found->second;
 }
 
 int WindowCreationLog::CountFor(DWORD threadId) const {

@@ -57,6 +57,8 @@ class WindowCreationLog {
   WindowCreationLog& operator=(const WindowCreationLog&) = delete;
   ~WindowCreationLog();
   int CountFor(DWORD threadId) const;
+  // Of those, the ones of the saver's window class (Direct3D makes windows of its own).
+  int SaverWindowsFor(DWORD threadId) const;
 
  private:
   HWINEVENTHOOK hook_ = nullptr;

@@ -1,0 +1,167 @@
+#include "ScreenMain.h"
+
+#include "renderer/win32/cameraObject.h"
+#include "settings/win32/scene_settings_win32.h"
+#include "shell/win32/error_report_win32.h"
+
+namespace vizo::renderer::win32 {
+
+namespace {
+
+void ReportScreenMain(int line) { vizo::win32::ReportError(__FILE__, line); }
+
+template <typename Interface>
+void ReleaseOnce(Interface*& object) {
+  if (object) {
+    object->Release();
+    object = nullptr;
+  }
+}
+
+D3DDEVTYPE ToD3D(DeviceType type) { return type == DeviceType::Hal ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF; }
+DWORD ToD3D(VertexProcessing processing) {
+  return processing == VertexProcessing::Hardware ? D3DCREATE_HARDWARE_VERTEXPROCESSING
+                                                  : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
+}
+
+// One frame's drawing: the camera moves on a degree, the painter makes its 1000 calls.
+class FireworksFrame final : public FrameContent {
+ public:
+  explicit FireworksFrame(ScreenMain& owner) : owner_(owner) {}
+  void Draw() override {
+    IDirect3DDevice9* device = owner_.graphics.Device();
+    OrbitCamera& camera = owner_.scene.camera;
+    camera.Update();
+    ApplyCamera(device, camera);
+    owner_.painter.Begin(camera);
+    for (int i = 0; i < 1000; ++i) owner_.painter.Draw(device, owner_.scene.settings.spacing, i);
+    owner_.painter.End();
+  }
+
+ private:
+  ScreenMain& owner_;
+};
+
+}  // namespace
+
+D3DPRESENT_PARAMETERS Direct3DGraphics::Parameters(const Presentation& p) const {
+  D3DPRESENT_PARAMETERS parameters{};
+  parameters.BackBufferWidth = p.width;
+  parameters.BackBufferHeight = p.height;
+  parameters.BackBufferFormat = static_cast<D3DFORMAT>(p.format);
+  parameters.BackBufferCount = 1;
+  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  parameters.EnableAutoDepthStencil = TRUE;
+  parameters.AutoDepthStencilFormat = D3DFMT_D16;
+  parameters.Windowed = p.windowed;
+  parameters.hDeviceWindow = p.saverIsDeviceWindow ? window_ : nullptr;
+  parameters.FullScreen_RefreshRateInHz = p.refreshRate;
+  return parameters;
+}
+
+bool Direct3DGraphics::CreateDirect3D() {
+  ReleaseOnce(direct3d_);
+  direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+  return direct3d_ != nullptr;
+}
+
+std::optional<AdapterMode> Direct3DGraphics::CurrentMode(int adapter) {
+  D3DDISPLAYMODE mode{};
+  if (!direct3d_ || FAILED(direct3d_->GetAdapterDisplayMode(static_cast<UINT>(adapter), &mode))) return std::nullopt;
+  return AdapterMode{mode.Width, mode.Height, mode.RefreshRate, static_cast<std::uint32_t>(mode.Format)};
+}
+
+bool Direct3DGraphics::CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
+                                    const Presentation& presentation) {
+  auto& device = devices_[static_cast<size_t>(slot)];
+  ReleaseOnce(device);
+  D3DPRESENT_PARAMETERS parameters = Parameters(presentation);
+  return SUCCEEDED(direct3d_->CreateDevice(static_cast<UINT>(adapter), ToD3D(type), window_, ToD3D(processing),
+                                           &parameters, &device));
+}
+
+void Direct3DGraphics::ReleaseDevice(int slot) { ReleaseOnce(devices_[static_cast<size_t>(slot)]); }
+
+std::optional<ShaderVersions> Direct3DGraphics::Capabilities() {
+  D3DCAPS9 caps{};
+  if (!devices_[0] || FAILED(devices_[0]->GetDeviceCaps(&caps))) return std::nullopt;
+  return ShaderVersions{caps.PixelShaderVersion, caps.VertexShaderVersion};
+}
+
+bool Direct3DGraphics::Clear(int slot) {
+  auto* device = devices_[static_cast<size_t>(slot)];
+  return device && SUCCEEDED(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0));
+}
+
+bool Direct3DGraphics::Present(int slot) {
+  auto* device = devices_[static_cast<size_t>(slot)];
+  return device && SUCCEEDED(device->Present(nullptr, nullptr, nullptr, nullptr));
+}
+
+bool Direct3DGraphics::Reset(int slot, const Presentation& presentation) {
+  auto* device = devices_[static_cast<size_t>(slot)];
+  D3DPRESENT_PARAMETERS parameters = Parameters(presentation);
+  return device && SUCCEEDED(device->Reset(&parameters));
+}
+
+DeviceStatus Direct3DGraphics::Status() {
+  if (!devices_[0]) return DeviceStatus::Lost;
+  switch (devices_[0]->TestCooperativeLevel()) {
+    case D3D_OK:
+      return DeviceStatus::Ready;
+    case D3DERR_DEVICENOTRESET:
+      return DeviceStatus::NeedsReset;
+    default:
+      return DeviceStatus::Lost;
+  }
+}
+
+bool Direct3DGraphics::BeginScene() { return devices_[0] && SUCCEEDED(devices_[0]->BeginScene()); }
+void Direct3DGraphics::EndScene() { devices_[0]->EndScene(); }
+void Direct3DGraphics::ReleaseDeviceResources() { painter_.ReleaseDeviceObjects(); }
+bool Direct3DGraphics::RestoreDeviceResources() { return SUCCEEDED(painter_.RestoreDeviceObjects(devices_[0])); }
+
+void Direct3DGraphics::ReleaseAll() {
+  ReleaseOnce(devices_[0]);
+  ReleaseOnce(direct3d_);
+  for (size_t slot = 1; slot < devices_.size(); ++slot) ReleaseOnce(devices_[slot]);
+}
+
+ScreenMain::ScreenMain() : scene{graphics, ReportScreenMain, {}, {}, {}, false, false} {
+  const auto desktop = vizo::win32::ReadDesktopSize();
+  if (!desktop) ReportScreenMain(23);
+  settings::SceneSettings read;
+  vizo::win32::ReadSceneSettingsFromFile(read, desktop);
+  scene.TakeSettings(read, desktop ? std::optional(AdapterMode{desktop->width, desktop->height, 0, 0}) : std::nullopt);
+}
+
+bool ScreenMain::InitDevice(HWND window) {
+  graphics.SetWindow(window);
+  RECT r{};
+  std::optional<std::pair<std::int32_t, std::int32_t>> size;
+  if (GetWindowRect(window, &r)) size = std::pair{r.right - r.left, r.bottom - r.top};
+  return scene.InitDevice(size);
+}
+
+bool ScreenMain::InitPainter() {
+  if (FAILED(painter.Init(graphics.Device()))) {
+    ReportScreenMain(218);
+    return false;
+  }
+  return true;
+}
+
+void ScreenMain::RenderFrame() {
+  FireworksFrame frame(*this);
+  scene.RenderFrame(frame);
+}
+
+ScreenMain& TheScreenMain() {
+  static ScreenMain owner;
+  return owner;
+}
+
+// Built at start-up, before the command line is looked at, as in every mode.
+[[maybe_unused]] const ScreenMain& g_builtAtStart = TheScreenMain();
+
+}  // namespace vizo::renderer::win32

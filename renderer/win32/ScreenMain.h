@@ -1,0 +1,63 @@
+// The one scene owner of the process: settings, Direct3D devices, camera and painter.
+#pragma once
+
+#include <windows.h>
+
+#include <d3d9.h>
+
+#include <array>
+
+#include "renderer/scene_owner.h"
+#include "renderer/win32/hanabiPainter.h"
+
+namespace vizo::renderer::win32 {
+
+// SceneGraphics answered by Direct3D 9.
+class Direct3DGraphics final : public SceneGraphics {
+ public:
+  explicit Direct3DGraphics(HanabiPainter& painter) : painter_(painter) {}
+  Direct3DGraphics(const Direct3DGraphics&) = delete;
+  Direct3DGraphics& operator=(const Direct3DGraphics&) = delete;
+
+  void SetWindow(HWND window) { window_ = window; }
+  IDirect3DDevice9* Device() const { return devices_[0]; }
+  void ReleaseAll();
+
+  bool CreateDirect3D() override;
+  std::optional<AdapterMode> CurrentMode(int adapter) override;
+  bool CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
+                    const Presentation& presentation) override;
+  void ReleaseDevice(int slot) override;
+  std::optional<ShaderVersions> Capabilities() override;
+  bool Clear(int slot) override;
+  bool Present(int slot) override;
+  bool Reset(int slot, const Presentation& presentation) override;
+  DeviceStatus Status() override;
+  bool BeginScene() override;
+  void EndScene() override;
+  void ReleaseDeviceResources() override;
+  bool RestoreDeviceResources() override;
+
+ private:
+  D3DPRESENT_PARAMETERS Parameters(const Presentation& presentation) const;
+
+  HanabiPainter& painter_;
+  HWND window_ = nullptr;
+  IDirect3D9* direct3d_ = nullptr;
+  std::array<IDirect3DDevice9*, 4> devices_{};
+};
+
+struct ScreenMain {
+  HanabiPainter painter;
+  Direct3DGraphics graphics{painter};
+  SceneOwner scene;
+
+  ScreenMain();
+  bool InitDevice(HWND window);
+  bool InitPainter();
+  void RenderFrame();
+};
+
+ScreenMain& TheScreenMain();
+
+}  // namespace vizo::renderer::win32
