@@ -135,6 +135,11 @@ ScreenMain::ScreenMain() : scene{graphics, ReportScreenMain, {}, {}, {}, false, 
   scene.TakeSettings(read, desktop ? std::optional(AdapterMode{desktop->width, desktop->height, 0, 0}) : std::nullopt);
 }
 
+ScreenMain::~ScreenMain() {
+  graphics.ReleaseAll();
+  painter.Release();
+}
+
 bool ScreenMain::InitDevice(HWND window) {
   graphics.SetWindow(window);
   RECT r{};

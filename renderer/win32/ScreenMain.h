@@ -53,6 +53,11 @@ struct ScreenMain {
   SceneOwner scene;
 
   ScreenMain();
+  ScreenMain(const ScreenMain&) = delete;
+  ScreenMain& operator=(const ScreenMain&) = delete;
+  // Runs only if the process ends through the runtime's exit processing, which the saver's entry
+  // skips; the system then reclaims everything.
+  ~ScreenMain();
   bool InitDevice(HWND window);
   bool InitPainter();
   void RenderFrame();

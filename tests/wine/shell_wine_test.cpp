@@ -186,6 +186,31 @@ TEST(PreviewSaver, FillsTheHostIgnoresInputAndEndsWithIt) {
   EXPECT_EQ(created.SaverWindowsFor(saver.MainThreadId()), 1);  // the log sees the saver's window
 }
 
+TEST(SaverWithoutDirect3D, ReportsEachFailureAndEndsWithOne) {
+  // Wine's Direct3D without a 3-D renderer, for the saver alone: no device can be created.
+  ScopedRegistryValue no3d("Software\\Wine\\AppDefaults\\vizovizo.scr\\Direct3D", "renderer", "no3d");
+  Process saver(SaverPath(), "/s");
+  const struct {
+    const wchar_t* file;
+    int line;
+  } reports[] = {{L"ScreenMain.cpp", 106}, {L"Quellar.cpp", 73}};
+  for (const auto& report : reports) {
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+      const auto boxes = ProcessWindows(saver.Id(), "#32770", "Error");
+      box = boxes.empty() ? nullptr : boxes.front();
+      return box && IsWindowVisible(box);
+    })) << "no report "
+        << report.line;
+    const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));
+    EXPECT_NE(text.find(std::wstring(L"ファイル : ") + report.file), std::wstring::npos);
+    EXPECT_NE(text.find(L"行番号 : " + std::to_wstring(report.line)), std::wstring::npos);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([box] { return !IsWindow(box); }));
+  }
+  EXPECT_EQ(saver.WaitForExit(), 1u);
+}
+
 TEST(FaultGuard, EndsTheProcessWithMinusOneAfterItsHandler) {
   const struct {
     const char* mode;
