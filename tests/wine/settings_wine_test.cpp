@@ -206,7 +206,9 @@ TEST_F(SettingsDialog, EveryFailedWriteIsReportedAndTheDialogStillEndsWithOk) {
   EXPECT_EQ(saver_->WaitForExit(), 1015u);
 }
 
-TEST(FullScreenOnAVirtualDesktop, SwitchesToTheDisplaySettingAndShowsFireworks) {
+// (Whether fireworks show is checked on the plain X screen: inside a virtual desktop, screen captures
+// from the Windows side see the desktop window, not what Direct3D draws over it.)
+TEST(FullScreenOnAVirtualDesktop, SwitchesToTheDisplaySetting) {
   RemoveSettings();
   ASSERT_TRUE(WriteFileBytes(SettingsPath(), AllEightKeys("10", "800 x 600")));
   ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
@@ -215,14 +217,6 @@ TEST(FullScreenOnAVirtualDesktop, SwitchesToTheDisplaySettingAndShowsFireworks) 
     ASSERT_NE(WaitForFullScreenSaver(saver), nullptr);
     EXPECT_TRUE(PumpUntil([] { return GetSystemMetrics(SM_CXSCREEN) == 800 && GetSystemMetrics(SM_CYSCREEN) == 600; }))
         << GetSystemMetrics(SM_CXSCREEN) << " x " << GetSystemMetrics(SM_CYSCREEN);
-    int lit = 0;
-    EXPECT_TRUE(PumpUntil([&] {
-      const Screenshot shot = CaptureScreen();
-      lit = 0;
-      for (const auto p : shot.pixels) lit += p != 0 ? 1 : 0;
-      if (lit > 500) SaveArtifact(shot, "fullscreen-800x600");
-      return lit > 500;
-    })) << lit;
     PressKey(VK_SPACE);
     EXPECT_EQ(saver.WaitForExit(), 0u);
   }
