@@ -52,6 +52,14 @@ int AddSaturated(int frame, float contribution) {
 
 }  // namespace
 
+std::variant<MipTexture, std::string> TextureFromBitmap(const std::uint8_t* data, std::size_t size) {
+  if (data && size >= 14 && data[0] == 'B' && data[1] == 'M') data += 14, size -= 14;  // a whole file
+  auto decoded = DecodeBitmap(data, size);
+  if (auto* error = std::get_if<std::string>(&decoded)) return *error;
+  const Image& image = std::get<Image>(decoded);
+  return MipTexture{MipChain(ScaleTriangle(image, NextPowerOfTwo(image.width), NextPowerOfTwo(image.height)))};
+}
+
 void DrawCoronaSprite(Image& frame, const renderer::CoronaParameters& p, const MipTexture& texture) {
   if (texture.levels.empty()) return;
   const renderer::CoronaConstants c = renderer::ComputeCoronaConstants(p);

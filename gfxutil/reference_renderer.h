@@ -4,6 +4,8 @@
 #pragma once
 
 #include <array>
+#include <string>
+#include <variant>
 #include <vector>
 
 #include "gfxutil/image.h"
@@ -22,6 +24,10 @@ inline constexpr std::array<QuadVertex, 4> PainterQuad = {{{-1, 1, 0, 0}, {1, 1,
 struct MipTexture {
   std::vector<Image> levels;
 };
+
+// A bitmap resource (or a whole .bmp file) as the texture loader makes it: scaled onto powers of
+// two with the triangle filter, with its box-filtered mipmaps. An error says why it can't be.
+std::variant<MipTexture, std::string> TextureFromBitmap(const std::uint8_t* data, std::size_t size);
 
 // Adds one sprite to the frame (0x00RRGGBB pixels).
 void DrawCoronaSprite(Image& frame, const renderer::CoronaParameters& parameters, const MipTexture& texture);
