@@ -54,10 +54,10 @@ SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
   colourPhase_ += 2;
   if (colourPhase_ > ColourCycle) colourPhase_ = 0;
   const double o = static_cast<double>(static_cast<float>(colourPhase_) * FloatPi);
-  draw.lightColor = {
-      static_cast<float>(117 * std::sin(o * 1.9841269841269841e-7) + 138),
-      static_cast<float>(58 * (std::cos(o * 1.5873015873015873e-6) + std::cos(o * 7.936507936507937e-7)) + 138),
-      static_cast<float>(117 * std::cos(o * 1.5873015873015873e-6) + 128), 255};
+  const double fast = std::cos(o * 1.5873015873015873e-6);  // shared by green and blue
+  draw.lightColor = {static_cast<float>(117 * std::sin(o * 1.9841269841269841e-7) + 138),
+                     static_cast<float>(58 * (fast + std::cos(o * 7.936507936507937e-7)) + 138),
+                     static_cast<float>(117 * fast + 128), 255};
 
   if (++textureTimer_ > TextureHold) {
     textureTimer_ = 0;

@@ -1,0 +1,175 @@
+// Milliseconds per frame on the real device, the saver's frame against a minimal program that
+// draws the same sprites with the same textures and states and nothing else.
+//   wine-run STATE frame_time_bench.exe SAVER.scr [FRAMES]
+#include <windows.h>
+
+#include <d3d9.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "gfxutil/reference_renderer.h"
+#include "gfxutil/shader_assembler.h"
+#include "renderer/corona_effect.h"
+#include "renderer/corona_programs.h"
+#include "renderer/win32/cameraObject.h"
+#include "renderer/win32/hanabiPainter.h"
+
+namespace {
+
+constexpr int Width = 1024, Height = 768;
+
+double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Waits for the device to finish, so that each frame's time includes its drawing.
+void Finish(IDirect3DDevice9* device) {
+  IDirect3DQuery9* query = nullptr;
+  if (SUCCEEDED(device->CreateQuery(D3DQUERYTYPE_EVENT, &query))) {
+    query->Issue(D3DISSUE_END);
+    while (query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE) {
+    }
+    query->Release();
+  }
+}
+
+struct Sprite {
+  float vertex[10][4];
+  float pixel[2][4];
+  int slot;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  const int frames = argc > 2 ? std::atoi(argv[2]) : 100;
+  HMODULE saver = LoadLibraryExA(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HWND window =
+      CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, Width, Height, nullptr, nullptr, nullptr, nullptr);
+  IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+  if (!saver || !window || !direct3d) return 1;
+  D3DPRESENT_PARAMETERS present{};
+  present.BackBufferWidth = Width;
+  present.BackBufferHeight = Height;
+  present.BackBufferFormat = D3DFMT_X8R8G8B8;
+  present.BackBufferCount = 1;
+  present.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  present.Windowed = TRUE;
+  present.EnableAutoDepthStencil = TRUE;
+  present.AutoDepthStencilFormat = D3DFMT_D16;
+  present.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+  IDirect3DDevice9* device = nullptr;
+  if (FAILED(direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                    &present, &device))) {
+    return 1;
+  }
+  vizo::renderer::win32::PainterAnimation().SetSeed(1);
+  vizo::renderer::win32::HanabiPainter painter;
+  if (FAILED(painter.Init(device, saver)) || !painter.effect) return 1;
+  vizo::renderer::OrbitCamera camera;
+  camera.SetAspect(Width, Height);
+
+  // The saver's frames.
+  LARGE_INTEGER start, end;
+  QueryPerformanceCounter(&start);
+  for (int frame = 0; frame < frames; ++frame) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device->BeginScene();
+    camera.Update();
+    vizo::renderer::win32::ApplyCamera(device, camera);
+    painter.Begin(camera);
+    for (int i = 0; i < 1000; ++i) painter.Draw(device, 1, i);
+    painter.End();
+    device->EndScene();
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+  }
+  Finish(device);
+  QueryPerformanceCounter(&end);
+  const double saverMs = Milliseconds(start, end) / frames;
+
+  // The same sprites, worked out beforehand, drawn with bare shaders and constants.
+  vizo::renderer::HanabiAnimation animation([]() -> std::uint32_t { return 0; });
+  animation.SetSeed(1);
+  vizo::renderer::OrbitStep() = 0;
+  const auto& effect = vizo::renderer::CoronaEffect();
+  vizo::gfx::ParameterValues values(effect.parameters);
+  std::vector<std::vector<Sprite>> sprites(static_cast<size_t>(frames));
+  size_t drawn = 0;
+  for (auto& frameSprites : sprites) {
+    camera.Update();
+    const vizo::gfx::Matrix viewProjection = camera.ViewProjection();
+    values.SetFloats(values.Find("view_proj_matrix"), &viewProjection.m[0][0], 16);
+    const float pull = 1;
+    values.SetFloats(values.Find("pull"), &pull, 1);
+    values.SetFloats(values.Find("aspect"), &camera.aspect, 1);
+    for (int i = 0; i < 1000; ++i) {
+      const auto d = animation.Next(1, i);
+      if (!d.draws) continue;
+      values.SetFloats(values.Find("coronaExp"), &d.coronaExp, 1);
+      values.SetFloats(values.Find("coronaSize"), &d.coronaSize, 1);
+      values.SetFloats(values.Find("turn"), &d.turn, 1);
+      const float centre[3] = {d.pos0.x, d.pos0.y, d.pos0.z};
+      values.SetFloats(values.Find("pos0"), centre, 3);
+      values.SetFloats(values.Find("lightColor"), d.lightColor.data(), 4);
+      vizo::gfx::ConstantBlock<vizo::gfx::VertexConstantCount> vertex;
+      vizo::gfx::ConstantBlock<vizo::gfx::PixelConstantCount> pixel;
+      effect.computeConstants(values, vertex, pixel);
+      Sprite s{};
+      std::memcpy(s.vertex, vertex.registers.data(), sizeof s.vertex);
+      std::memcpy(s.pixel, pixel.registers.data(), sizeof s.pixel);
+      s.slot = d.textureSlot;
+      frameSprites.push_back(s);
+    }
+    drawn += frameSprites.size();
+  }
+  auto vertexTokens =
+      std::get<std::vector<std::uint32_t>>(vizo::gfx::AssembleShader(vizo::renderer::CoronaVertexProgram));
+  auto pixelTokens =
+      std::get<std::vector<std::uint32_t>>(vizo::gfx::AssembleShader(vizo::renderer::CoronaPixelProgram));
+  IDirect3DVertexShader9* vertexShader = nullptr;
+  IDirect3DPixelShader9* pixelShader = nullptr;
+  device->CreateVertexShader(reinterpret_cast<const DWORD*>(vertexTokens.data()), &vertexShader);
+  device->CreatePixelShader(reinterpret_cast<const DWORD*>(pixelTokens.data()), &pixelShader);
+  for (const auto& s : effect.renderStates) device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(s.state), s.value);
+  for (const auto& s : effect.samplerStates)
+    device->SetSamplerState(0, static_cast<D3DSAMPLERSTATETYPE>(s.state), s.value);
+  device->SetVertexShader(vertexShader);
+  device->SetPixelShader(pixelShader);
+  device->SetStreamSource(0, painter.quad, 0, 20);
+  device->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
+
+  QueryPerformanceCounter(&start);
+  for (const auto& frameSprites : sprites) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device->BeginScene();
+    for (const auto& s : frameSprites) {
+      device->SetVertexShaderConstantF(0, &s.vertex[0][0], 10);
+      device->SetPixelShaderConstantF(0, &s.pixel[0][0], 2);
+      device->SetTexture(0, painter.textures[static_cast<size_t>(s.slot)]);
+      device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    }
+    device->EndScene();
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+  }
+  Finish(device);
+  QueryPerformanceCounter(&end);
+  const double minimalMs = Milliseconds(start, end) / frames;
+
+  std::printf("%d frames of %dx%d, %.0f sprites a frame\n", frames, Width, Height, static_cast<double>(drawn) / frames);
+  std::printf("saver frame:   %.2f ms\nminimal frame: %.2f ms\nsaver / minimal: %.3f\n", saverMs, minimalMs,
+              saverMs / minimalMs);
+  vertexShader->Release();
+  pixelShader->Release();
+  painter.Release();
+  device->Release();
+  direct3d->Release();
+  DestroyWindow(window);
+  FreeLibrary(saver);
+  return 0;
+}
