@@ -48,16 +48,17 @@ SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
   orbitStep_ += 1.0f;
   if (orbitStep_ >= 1008) orbitStep_ = 0;
   const double a = static_cast<double>(orbitStep_ * FloatPi) * (1.0 / 504);
-  draw.pos0 = {static_cast<float>(8 * std::sin(a)), static_cast<float>(4 * std::cos(a)),
-               static_cast<float>(8 * std::cos(a))};
+  // Single precision is all a float result needs, and much cheaper than double.
+  const float sine = std::sin(static_cast<float>(a)), cosine = std::cos(static_cast<float>(a));
+  draw.pos0 = {8 * sine, 4 * cosine, 8 * cosine};
 
   colourPhase_ += 2;
   if (colourPhase_ > ColourCycle) colourPhase_ = 0;
   const double o = static_cast<double>(static_cast<float>(colourPhase_) * FloatPi);
-  const double fast = std::cos(o * 1.5873015873015873e-6);  // shared by green and blue
-  draw.lightColor = {static_cast<float>(117 * std::sin(o * 1.9841269841269841e-7) + 138),
-                     static_cast<float>(58 * (fast + std::cos(o * 7.936507936507937e-7)) + 138),
-                     static_cast<float>(117 * fast + 128), 255};
+  const float fast = std::cos(static_cast<float>(o * 1.5873015873015873e-6));  // shared by green and blue
+  const float slow = std::cos(static_cast<float>(o * 7.936507936507937e-7));
+  const float drift = std::sin(static_cast<float>(o * 1.9841269841269841e-7));
+  draw.lightColor = {117 * drift + 138, 58 * (fast + slow) + 138, 117 * fast + 128, 255};
 
   if (++textureTimer_ > TextureHold) {
     textureTimer_ = 0;
