@@ -1,4 +1,5 @@
 #include "d3d_effect.h"
+#include "gfxutil/win32/release_once.h"
 
 #include <cstring>
 
@@ -7,14 +8,6 @@
 namespace vizo::gfx::win32 {
 
 namespace {
-
-template <typename Interface>
-void ReleaseOnce(Interface*& object) {
-  if (object) {
-    object->Release();
-    object = nullptr;
-  }
-}
 
 // Assembles a program or says why not.
 bool Assemble(const char* source, std::vector<std::uint32_t>& tokens, std::string& message) {

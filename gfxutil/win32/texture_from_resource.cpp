@@ -76,8 +76,9 @@ HRESULT CreateTextureFromResource(IDirect3DDevice9* device, HMODULE module, cons
   const D3DFORMAT format = ChooseFormat(device);
   if (format == D3DFMT_UNKNOWN) return Fail(message, "the device takes no 32-bit RGB texture format");
   IDirect3DTexture9* created = nullptr;
-  HRESULT result = device->CreateTexture(static_cast<UINT>(width), static_cast<UINT>(height),
-                                         static_cast<UINT>(levels.size()), 0, format, D3DPOOL_MANAGED, &created, nullptr);
+  HRESULT result =
+      device->CreateTexture(static_cast<UINT>(width), static_cast<UINT>(height), static_cast<UINT>(levels.size()), 0,
+                            format, D3DPOOL_MANAGED, &created, nullptr);
   if (FAILED(result)) {
     Fail(message, "the device could not create the texture");
     return result;

@@ -1,4 +1,5 @@
 #include "ScreenMain.h"
+#include "gfxutil/win32/release_once.h"
 
 #include "renderer/win32/cameraObject.h"
 #include "settings/win32/scene_settings_win32.h"
@@ -8,15 +9,9 @@ namespace vizo::renderer::win32 {
 
 namespace {
 
-void ReportScreenMain(int line) { vizo::win32::ReportError(__FILE__, line); }
+using gfx::win32::ReleaseOnce;
 
-template <typename Interface>
-void ReleaseOnce(Interface*& object) {
-  if (object) {
-    object->Release();
-    object = nullptr;
-  }
-}
+void ReportScreenMain(int line) { vizo::win32::ReportError(__FILE__, line); }
 
 D3DDEVTYPE ToD3D(DeviceType type) { return type == DeviceType::Hal ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF; }
 DWORD ToD3D(VertexProcessing processing) {

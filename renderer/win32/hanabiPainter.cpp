@@ -1,4 +1,5 @@
 #include "hanabiPainter.h"
+#include "gfxutil/win32/release_once.h"
 
 #include <windows.h>
 
@@ -15,6 +16,8 @@ namespace vizo::renderer::win32 {
 
 namespace {
 
+using gfx::win32::ReleaseOnce;
+
 enum Parameter { ViewProj, CoronaSize, CoronaExp, Turn, Pull, Pos0, LightColor, CoronaTex, Aspect };
 constexpr const char* ParameterNames[] = {"view_proj_matrix", "coronaSize", "coronaExp", "turn", "pull", "pos0",
                                           "lightColor",       "Corona_Tex", "aspect"};
@@ -24,14 +27,6 @@ constexpr DWORD QuadFvf = D3DFVF_XYZ | D3DFVF_TEX1;
 constexpr UINT QuadStride = 20;
 
 std::uint32_t MultimediaMilliseconds() { return timeGetTime(); }
-
-template <typename Interface>
-void ReleaseOnce(Interface*& object) {
-  if (object) {
-    object->Release();
-    object = nullptr;
-  }
-}
 
 }  // namespace
 

@@ -2,6 +2,8 @@
 // read back, and compared with the reference renderer.
 #include <gtest/gtest.h>
 
+#include "device_helpers.h"
+#include "gfxutil/win32/release_once.h"
 #include "harness.h"
 
 #include <d3d9.h>
@@ -17,15 +19,9 @@
 namespace vizo::winetest {
 namespace {
 
-constexpr int FrameSize = 256;
+using gfx::win32::ReleaseOnce;
 
-template <typename Interface>
-void ReleaseOnce(Interface*& object) {
-  if (object) {
-    object->Release();
-    object = nullptr;
-  }
-}
+constexpr int FrameSize = 256;
 
 // A soft round glow with a black border, like the sprite images.
 gfx::Image Glow(int size) {
@@ -40,25 +36,6 @@ gfx::Image Glow(int size) {
     }
   }
   return image;
-}
-
-struct FrameError {
-  double mean = 0;      // mean absolute difference per channel, in 8-bit steps
-  double farShare = 0;  // share of pixels with a channel off by more than 24
-};
-
-FrameError Compare(const gfx::Image& a, const gfx::Image& b) {
-  double total = 0;
-  int farCount = 0;
-  for (size_t i = 0; i < a.pixels.size(); ++i) {
-    const int dr = std::abs(gfx::Red(a.pixels[i]) - gfx::Red(b.pixels[i]));
-    const int dg = std::abs(gfx::Green(a.pixels[i]) - gfx::Green(b.pixels[i]));
-    const int db = std::abs(gfx::Blue(a.pixels[i]) - gfx::Blue(b.pixels[i]));
-    total += dr + dg + db;
-    farCount += std::max({dr, dg, db}) > 24 ? 1 : 0;
-  }
-  const auto n = static_cast<double>(a.pixels.size());
-  return {total / (3 * n), farCount / n};
 }
 
 Screenshot ToScreenshot(const gfx::Image& image) { return {image.width, image.height, image.pixels}; }
@@ -76,18 +53,8 @@ class CoronaDevice : public ::testing::Test {
     ASSERT_NE(window_, nullptr);
     direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
     ASSERT_NE(direct3d_, nullptr);
-    D3DPRESENT_PARAMETERS present{};
-    present.BackBufferWidth = FrameSize;
-    present.BackBufferHeight = FrameSize;
-    present.BackBufferFormat = D3DFMT_X8R8G8B8;
-    present.BackBufferCount = 1;
-    present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    present.hDeviceWindow = window_;
-    present.Windowed = TRUE;
-    present.EnableAutoDepthStencil = TRUE;
-    present.AutoDepthStencilFormat = D3DFMT_D24S8;
-    ASSERT_TRUE(SUCCEEDED(direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_,
-                                                  D3DCREATE_SOFTWARE_VERTEXPROCESSING, &present, &device_)));
+    device_ = CreateWindowedDevice(direct3d_, window_, FrameSize, FrameSize);
+    ASSERT_NE(device_, nullptr);
 
     ASSERT_TRUE(
         SUCCEEDED(device_->CreateVertexBuffer(80, 0, D3DFVF_XYZ | D3DFVF_TEX1, D3DPOOL_DEFAULT, &quad_, nullptr)));
@@ -159,28 +126,7 @@ class CoronaDevice : public ::testing::Test {
     return ReadBack();
   }
 
-  gfx::Image ReadBack() {
-    gfx::Image frame(FrameSize, FrameSize);
-    IDirect3DSurface9* target = nullptr;
-    IDirect3DSurface9* copy = nullptr;
-    if (SUCCEEDED(device_->GetRenderTarget(0, &target)) &&
-        SUCCEEDED(device_->CreateOffscreenPlainSurface(FrameSize, FrameSize, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy,
-                                                       nullptr)) &&
-        SUCCEEDED(device_->GetRenderTargetData(target, copy))) {
-      D3DLOCKED_RECT locked{};
-      if (SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
-        for (int y = 0; y < FrameSize; ++y) {
-          memcpy(&frame.pixels[static_cast<size_t>(y * FrameSize)], static_cast<char*>(locked.pBits) + y * locked.Pitch,
-                 FrameSize * 4);
-        }
-        copy->UnlockRect();
-      }
-    }
-    ReleaseOnce(copy);
-    ReleaseOnce(target);
-    for (auto& p : frame.pixels) p &= 0x00FFFFFF;
-    return frame;
-  }
+  gfx::Image ReadBack() { return ReadBackFrame(device_, FrameSize, FrameSize); }
 
   gfx::Image Reference(const std::vector<renderer::CoronaParameters>& sprites) const {
     gfx::Image frame(FrameSize, FrameSize);
@@ -193,7 +139,7 @@ class CoronaDevice : public ::testing::Test {
     const gfx::Image reference = Reference(sprites);
     SaveArtifact(ToScreenshot(device), name + "-device");
     SaveArtifact(ToScreenshot(reference), name + "-reference");
-    const FrameError error = Compare(device, reference);
+    const FrameError error = CompareFrames(device, reference);
     std::printf("%s: mean error %.3f steps, %.4f%% of pixels off by more than 24\n", name.c_str(), error.mean,
                 error.farShare * 100);
     // Within a couple of 8-bit steps on average; only outline pixels may differ by more.
@@ -251,7 +197,7 @@ TEST_F(CoronaDevice, ZeroBrightnessLeavesTheFrameBlack) {
 TEST_F(CoronaDevice, NegativeSizeIsTheAbsoluteSizeTurnedHalfRound) {
   const gfx::Image negative = Render({Sprite(0.1f, 0.1f, -0.25f, 0.4f)});
   const gfx::Image turned = Render({Sprite(0.1f, 0.1f, 0.25f, 0.4f + 3.14159265f)});
-  const FrameError error = Compare(negative, turned);
+  const FrameError error = CompareFrames(negative, turned);
   EXPECT_LT(error.mean, 0.5);
   EXPECT_LT(error.farShare, 0.005);
 }

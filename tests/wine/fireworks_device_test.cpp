@@ -2,6 +2,7 @@
 // driven by the same animation and camera.
 #include <gtest/gtest.h>
 
+#include "device_helpers.h"
 #include "harness.h"
 
 #include <d3d9.h>
@@ -36,18 +37,8 @@ TEST(FireworksFrames, DeviceFramesMatchTheReferenceForAFixedSeed) {
       CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, Width, Height, nullptr, nullptr, nullptr, nullptr);
   IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
   ASSERT_NE(direct3d, nullptr);
-  D3DPRESENT_PARAMETERS present{};
-  present.BackBufferWidth = Width;
-  present.BackBufferHeight = Height;
-  present.BackBufferFormat = D3DFMT_X8R8G8B8;
-  present.BackBufferCount = 1;
-  present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  present.Windowed = TRUE;
-  present.EnableAutoDepthStencil = TRUE;
-  present.AutoDepthStencilFormat = D3DFMT_D16;
-  IDirect3DDevice9* device = nullptr;
-  ASSERT_TRUE(SUCCEEDED(direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                               D3DCREATE_SOFTWARE_VERTEXPROCESSING, &present, &device)));
+  IDirect3DDevice9* device = CreateWindowedDevice(direct3d, window, Width, Height);
+  ASSERT_NE(device, nullptr);
 
   renderer::win32::PainterAnimation().SetSeed(Seed);
   renderer::win32::HanabiPainter painter;
@@ -91,45 +82,17 @@ TEST(FireworksFrames, DeviceFramesMatchTheReferenceForAFixedSeed) {
                                    textures);
       if (!compare) continue;
 
-      // Read the device's frame back.
-      gfx::Image drawn(Width, Height);
-      IDirect3DSurface9* target = nullptr;
-      IDirect3DSurface9* copy = nullptr;
-      ASSERT_TRUE(SUCCEEDED(device->GetRenderTarget(0, &target)));
-      ASSERT_TRUE(SUCCEEDED(
-          device->CreateOffscreenPlainSurface(Width, Height, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy, nullptr)));
-      ASSERT_TRUE(SUCCEEDED(device->GetRenderTargetData(target, copy)));
-      D3DLOCKED_RECT locked{};
-      ASSERT_TRUE(SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY)));
-      for (int y = 0; y < Height; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const char*>(locked.pBits) +
-                                                                 y * static_cast<INT>(locked.Pitch));
-        for (int x = 0; x < Width; ++x) drawn.At(x, y) = row[x] & 0x00FFFFFF;
-      }
-      copy->UnlockRect();
-      copy->Release();
-      target->Release();
-
-      double total = 0;
-      int farCount = 0, lit = 0;
-      for (size_t p = 0; p < drawn.pixels.size(); ++p) {
-        const std::uint32_t a = drawn.pixels[p], b = reference.pixels[p];
-        const int d = std::max({std::abs(gfx::Red(a) - gfx::Red(b)), std::abs(gfx::Green(a) - gfx::Green(b)),
-                                std::abs(gfx::Blue(a) - gfx::Blue(b))});
-        total += std::abs(gfx::Red(a) - gfx::Red(b)) + std::abs(gfx::Green(a) - gfx::Green(b)) +
-                 std::abs(gfx::Blue(a) - gfx::Blue(b));
-        farCount += d > 24 ? 1 : 0;
-        lit += a != 0 ? 1 : 0;
-      }
-      const double mean = total / (3.0 * static_cast<double>(drawn.pixels.size()));
-      const double farShare = farCount / static_cast<double>(drawn.pixels.size());
+      const gfx::Image drawn = ReadBackFrame(device, Width, Height);
+      const FrameError error = CompareFrames(drawn, reference);
+      int lit = 0;
+      for (const auto p : drawn.pixels) lit += p != 0 ? 1 : 0;
       const std::string name = "fireworks-frame" + std::to_string(frame) + "-spacing" + std::to_string(check.spacing);
-      std::printf("%s: mean error %.3f steps, %.3f%% of pixels off by more than 24, %d lit\n", name.c_str(), mean,
-                  farShare * 100, lit);
+      std::printf("%s: mean error %.3f steps, %.3f%% of pixels off by more than 24, %d lit\n", name.c_str(), error.mean,
+                  error.farShare * 100, lit);
       SaveArtifact({Width, Height, drawn.pixels}, name + "-device");
       SaveArtifact({Width, Height, reference.pixels}, name + "-reference");
-      EXPECT_LT(mean, 1.5) << name;
-      EXPECT_LT(farShare, 0.01) << name;
+      EXPECT_LT(error.mean, 1.5) << name;
+      EXPECT_LT(error.farShare, 0.01) << name;
       EXPECT_GT(lit, 200) << name << ": hardly any fireworks";
     }
   }
