@@ -3,10 +3,10 @@
 namespace vizo::shell {
 
 int Shell::RunSaverWindow(WindowHandle parent) {
-  SaverWindowSpec spec;
+  SaverWindowLayout layout;
   if (parent != 0) {
     const ScreenRect client = os.ClientRect(parent);
-    spec = {0, PreviewTitle, style::Preview, 0, 0, client.right, client.bottom, parent};
+    layout = {0, PreviewTitle, style::Preview, 0, 0, client.right, client.bottom, parent};
     state.previewMode = true;
   } else {
     const WindowHandle running = os.FindFullScreenSaver();
@@ -19,14 +19,14 @@ int Shell::RunSaverWindow(WindowHandle parent) {
       const ScreenRect clip = os.ScreenClipBox();
       screen = {clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top};
     }
-    spec = {style::FullScreenEx, FullScreenTitle, style::FullScreen, screen.left,
-            screen.top,          screen.right,    screen.bottom,     0};
+    layout = {style::FullScreenEx, FullScreenTitle, style::FullScreen, screen.left,
+              screen.top,          screen.right,    screen.bottom,     0};
     state.acLineStatus = os.AcLineStatus().value_or(AcLineUnknown);
     LoadPasswordVerifier();
   }
   state.autoPlayMessage = state.win9xFamily ? os.RegisterAutoPlayMessage() : 0;
 
-  if (os.RegisterSaverClass()) state.saverWindow = os.CreateSaverWindow(spec);
+  if (os.RegisterSaverClass()) state.saverWindow = os.CreateSaverWindow(layout);
 
   int quitCode = 0;
   if (state.saverWindow != 0) {

@@ -8,7 +8,7 @@
 
 namespace vizo::shell {
 
-struct SaverWindowSpec {
+struct SaverWindowLayout {
   std::uint32_t exStyle = 0;
   const char* title = "";
   std::uint32_t style = 0;
@@ -37,7 +37,7 @@ class ShellPlatform {
   virtual ScreenRect VirtualScreen() = 0;  // left, top, width, height as right and bottom
   virtual ScreenRect ScreenClipBox() = 0;
   virtual bool RegisterSaverClass() = 0;
-  virtual WindowHandle CreateSaverWindow(const SaverWindowSpec& spec) = 0;
+  virtual WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) = 0;
   virtual int RunMessageLoop() = 0;  // returns the quit code
   virtual MessageId RegisterAutoPlayMessage() = 0;
 

@@ -99,9 +99,10 @@ bool Win32ShellPlatform::RegisterSaverClass() {
   return ::RegisterClassA(&windowClass) != 0;
 }
 
-WindowHandle Win32ShellPlatform::CreateSaverWindow(const SaverWindowSpec& spec) {
-  return ToHandle(::CreateWindowExA(spec.exStyle, SaverClassName, spec.title, spec.style, spec.x, spec.y, spec.width,
-                                    spec.height, ToHwnd(spec.parent), nullptr, SaverInstance(), nullptr));
+WindowHandle Win32ShellPlatform::CreateSaverWindow(const SaverWindowLayout& layout) {
+  return ToHandle(::CreateWindowExA(layout.exStyle, SaverClassName, layout.title, layout.style, layout.x, layout.y,
+                                    layout.width, layout.height, ToHwnd(layout.parent), nullptr, SaverInstance(),
+                                    nullptr));
 }
 
 int Win32ShellPlatform::RunMessageLoop() {

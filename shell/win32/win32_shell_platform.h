@@ -19,7 +19,7 @@ class Win32ShellPlatform final : public shell::ShellPlatform {
   shell::ScreenRect VirtualScreen() override;
   shell::ScreenRect ScreenClipBox() override;
   bool RegisterSaverClass() override;
-  shell::WindowHandle CreateSaverWindow(const shell::SaverWindowSpec& spec) override;
+  shell::WindowHandle CreateSaverWindow(const shell::SaverWindowLayout& layout) override;
   int RunMessageLoop() override;
   shell::MessageId RegisterAutoPlayMessage() override;
 

@@ -37,7 +37,7 @@ class FakeShellPlatform final : public ShellPlatform {
   ScreenRect clipBox{0, 0, 800, 600};
   bool classRegisters = true;
   WindowHandle newWindow = 0x5000;
-  SaverWindowSpec createdSpec;
+  SaverWindowLayout createdLayout;
   int loopQuitCode = 7;
   MessageId autoPlayId = 0xC0DE;
   ScreenPoint cursor;
@@ -87,9 +87,9 @@ class FakeShellPlatform final : public ShellPlatform {
     calls.push_back("RegisterSaverClass");
     return classRegisters;
   }
-  WindowHandle CreateSaverWindow(const SaverWindowSpec& spec) override {
-    createdSpec = spec;
-    calls.push_back("CreateSaverWindow " + std::to_string(spec.parent));
+  WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) override {
+    createdLayout = layout;
+    calls.push_back("CreateSaverWindow " + std::to_string(layout.parent));
     return newWindow;
   }
   int RunMessageLoop() override {

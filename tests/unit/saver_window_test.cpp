@@ -21,15 +21,15 @@ TEST(RunSaverWindow, PreviewFillsTheParentsClientArea) {
 
   EXPECT_EQ(t.shell.RunSaverWindow(1234), 7);
 
-  const SaverWindowSpec& spec = t.os.createdSpec;
-  EXPECT_EQ(spec.parent, 1234u);
-  EXPECT_STREQ(spec.title, "Preview");
-  EXPECT_EQ(spec.style, 0x52000000u);
-  EXPECT_EQ(spec.exStyle, 0u);
-  EXPECT_EQ(spec.x, 0);
-  EXPECT_EQ(spec.y, 0);
-  EXPECT_EQ(spec.width, 152);
-  EXPECT_EQ(spec.height, 112);
+  const SaverWindowLayout& layout = t.os.createdLayout;
+  EXPECT_EQ(layout.parent, 1234u);
+  EXPECT_STREQ(layout.title, "Preview");
+  EXPECT_EQ(layout.style, 0x52000000u);
+  EXPECT_EQ(layout.exStyle, 0u);
+  EXPECT_EQ(layout.x, 0);
+  EXPECT_EQ(layout.y, 0);
+  EXPECT_EQ(layout.width, 152);
+  EXPECT_EQ(layout.height, 112);
   EXPECT_TRUE(t.shell.state.previewMode);
   // A preview never asks for the password and never takes the foreground.
   EXPECT_EQ(t.os.Count("LoadModule PASSWORD.CPL"), 0);
@@ -43,15 +43,15 @@ TEST(RunSaverWindow, FullScreenCoversTheVirtualScreen) {
 
   EXPECT_EQ(t.shell.RunSaverWindow(0), 7);
 
-  const SaverWindowSpec& spec = t.os.createdSpec;
-  EXPECT_EQ(spec.parent, 0u);
-  EXPECT_STREQ(spec.title, "Screen Saver");
-  EXPECT_EQ(spec.style, 0x96000000u);
-  EXPECT_EQ(spec.exStyle, 0x8u);
-  EXPECT_EQ(spec.x, -1280);
-  EXPECT_EQ(spec.y, -200);
-  EXPECT_EQ(spec.width, 2304);
-  EXPECT_EQ(spec.height, 1224);
+  const SaverWindowLayout& layout = t.os.createdLayout;
+  EXPECT_EQ(layout.parent, 0u);
+  EXPECT_STREQ(layout.title, "Screen Saver");
+  EXPECT_EQ(layout.style, 0x96000000u);
+  EXPECT_EQ(layout.exStyle, 0x8u);
+  EXPECT_EQ(layout.x, -1280);
+  EXPECT_EQ(layout.y, -200);
+  EXPECT_EQ(layout.width, 2304);
+  EXPECT_EQ(layout.height, 1224);
   EXPECT_FALSE(t.shell.state.previewMode);
   EXPECT_EQ(t.shell.state.acLineStatus, 0);
   EXPECT_EQ(t.shell.state.saverWindow, t.os.newWindow);
@@ -66,10 +66,10 @@ TEST(RunSaverWindow, FallsBackToTheScreenClipBoxWhenTheVirtualScreenIsEmpty) {
     t.os.virtualScreen = empty;
     t.os.clipBox = {10, 20, 810, 620};
     t.shell.RunSaverWindow(0);
-    EXPECT_EQ(t.os.createdSpec.x, 10);
-    EXPECT_EQ(t.os.createdSpec.y, 20);
-    EXPECT_EQ(t.os.createdSpec.width, 800);
-    EXPECT_EQ(t.os.createdSpec.height, 600);
+    EXPECT_EQ(t.os.createdLayout.x, 10);
+    EXPECT_EQ(t.os.createdLayout.y, 20);
+    EXPECT_EQ(t.os.createdLayout.width, 800);
+    EXPECT_EQ(t.os.createdLayout.height, 600);
   }
 }
 

@@ -57,7 +57,7 @@ TEST(SpriteImages, SizesBlackEdgesAndCentres) {
 TEST(Icon, HoldsThreeEightBitImagesWithMasks) {
   const auto icon = IconFile();
   ASSERT_GE(icon.size(), 6u + 3 * 16);
-  EXPECT_EQ(icon[4], 3);  // images
+  EXPECT_EQ(icon[4], 3);                              // images
   const std::uint32_t sizes[] = {11432, 5672, 3752};  // header, palette, 8-bit pixels, 1-bit mask
   for (size_t i = 0; i < 3; ++i) {
     const std::uint8_t* entry = &icon[6 + 16 * i];
