@@ -26,8 +26,11 @@ std::size_t FloatCount(ParameterKind kind) {
 }  // namespace
 
 ParameterValues::ParameterValues(const std::vector<ParameterSpec>& specs)
-    : specs_(specs), values_(specs.size()), textures_(specs.size()) {
-  for (std::size_t i = 0; i < specs.size(); ++i) values_[i] = specs[i].initial;
+    : specs_(specs), values_(specs.size()), textures_(specs.size()), floatCounts_(specs.size()) {
+  for (std::size_t i = 0; i < specs.size(); ++i) {
+    values_[i] = specs[i].initial;
+    floatCounts_[i] = FloatCount(specs[i].kind);
+  }
 }
 
 ParameterHandle ParameterValues::Find(std::string_view name) const {
@@ -40,7 +43,7 @@ ParameterHandle ParameterValues::Find(std::string_view name) const {
 bool ParameterValues::SetFloats(ParameterHandle handle, const float* values, std::size_t count) {
   if (handle == 0 || handle > specs_.size() || !values) return false;
   const std::size_t index = handle - 1;
-  if (count != FloatCount(specs_[index].kind) || count == 0) return false;
+  if (count != floatCounts_[index] || count == 0) return false;
   std::memcpy(values_[index].data(), values, count * sizeof(float));
   return true;
 }

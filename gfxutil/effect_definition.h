@@ -70,6 +70,7 @@ class ParameterValues {
   const std::vector<ParameterSpec>& specs_;
   std::vector<std::array<float, 16>> values_;
   std::vector<std::uintptr_t> textures_;
+  std::vector<std::size_t> floatCounts_;  // of each parameter's kind
 };
 
 }  // namespace vizo::gfx

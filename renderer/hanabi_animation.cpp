@@ -1,5 +1,6 @@
 #include "hanabi_animation.h"
 
+#include <array>
 #include <cmath>
 
 namespace vizo::renderer {
@@ -9,6 +10,23 @@ namespace {
 constexpr float FloatPi = 3.1415927f;
 constexpr std::int32_t ColourCycle = 10080000;
 constexpr std::int32_t TextureHold = 1008000;
+
+constexpr int OrbitSteps = 1008;
+
+// The orbit has 1008 positions, one a call: worked out once, looked up after.
+gfx::Vector3 OrbitPoint(int step) {
+  static const auto points = [] {
+    std::array<gfx::Vector3, OrbitSteps> table{};
+    for (int i = 0; i < OrbitSteps; ++i) {
+      const double a = static_cast<double>(static_cast<float>(i) * FloatPi) * (1.0 / 504);
+      // Single precision is all a float result needs.
+      const float sine = std::sin(static_cast<float>(a)), cosine = std::cos(static_cast<float>(a));
+      table[static_cast<size_t>(i)] = {8 * sine, 4 * cosine, 8 * cosine};
+    }
+    return table;
+  }();
+  return points[static_cast<size_t>(step)];
+}
 
 }  // namespace
 
@@ -46,11 +64,8 @@ SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
   draw.turn = static_cast<float>((spinStep_ % 252) * (1.0 / 252) * 6.2831854820251465);
 
   orbitStep_ += 1.0f;
-  if (orbitStep_ >= 1008) orbitStep_ = 0;
-  const double a = static_cast<double>(orbitStep_ * FloatPi) * (1.0 / 504);
-  // Single precision is all a float result needs, and much cheaper than double.
-  const float sine = std::sin(static_cast<float>(a)), cosine = std::cos(static_cast<float>(a));
-  draw.pos0 = {8 * sine, 4 * cosine, 8 * cosine};
+  if (orbitStep_ >= OrbitSteps) orbitStep_ = 0;
+  draw.pos0 = OrbitPoint(static_cast<int>(orbitStep_));
 
   colourPhase_ += 2;
   if (colourPhase_ > ColourCycle) colourPhase_ = 0;
