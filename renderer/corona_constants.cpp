@@ -6,9 +6,8 @@ namespace vizo::renderer {
 
 namespace {
 
-// cos(x) with x = turn + (quarterTurns - 1/2) turns, folded into [-pi, pi), as the effect evaluates it.
-float EvenPolynomial(float turn, float quarterTurns) {
-  const double t = static_cast<double>(turn) * 0.15915493866300567 + quarterTurns;
+// cos(x) with x = t (in turns) folded into [-pi, pi), as the effect evaluates it.
+float EvenPolynomial(double t) {
   const double x = (t - std::floor(t)) * 6.2831854820251465 - 3.1415927410125732;
   const double z = x * x;
   return static_cast<float>(
@@ -16,19 +15,30 @@ float EvenPolynomial(float turn, float quarterTurns) {
       z * (-0.4999999963 + z * (0.0416666418 + z * (-0.0013888397 + z * (2.47609e-5 + z * -2.5239851768993087e-7)))));
 }
 
+double Turns(float turn) { return static_cast<double>(turn) * 0.15915493866300567; }
+
 }  // namespace
 
 // The shifted phase puts x at turn - pi/2 (for the sine) or at turn (for the cosine), modulo 2 pi.
-float CoronaSine(float turn) { return EvenPolynomial(turn, 0.25f); }
-float CoronaCosine(float turn) { return EvenPolynomial(turn, 0.5f); }
+float CoronaSine(float turn) { return EvenPolynomial(Turns(turn) + 0.25); }
+float CoronaCosine(float turn) { return EvenPolynomial(Turns(turn) + 0.5); }
 
 CoronaConstants ComputeCoronaConstants(const CoronaParameters& p) {
+  return ComputeCoronaConstants(&p.viewProjection.m[0][0], p.turn, p.centre, p.aspect, p.coronaExp);
+}
+
+CoronaConstants ComputeCoronaConstants(const float* viewProjection, float turn, const gfx::Vector3& centre,
+                                       float aspect, float coronaExp) {
   CoronaConstants c;
-  c.sine = CoronaSine(p.turn);
-  c.cosine = CoronaCosine(p.turn);
-  c.inverseAspect = 1.0f / p.aspect;
-  c.centre = gfx::TransformPoint(p.centre, p.viewProjection);
-  c.brightness = p.coronaExp * p.coronaExp;
+  const double turns = Turns(turn);
+  c.sine = EvenPolynomial(turns + 0.25);
+  c.cosine = EvenPolynomial(turns + 0.5);
+  c.inverseAspect = 1.0f / aspect;
+  const float* m = viewProjection;
+  for (std::size_t j = 0; j < 4; ++j) {
+    c.centre[j] = centre.x * m[j] + centre.y * m[4 + j] + centre.z * m[8 + j] + m[12 + j];
+  }
+  c.brightness = coronaExp * coronaExp;
   return c;
 }
 

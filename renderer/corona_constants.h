@@ -32,6 +32,9 @@ float CoronaSine(float turn);
 float CoronaCosine(float turn);
 
 CoronaConstants ComputeCoronaConstants(const CoronaParameters& parameters);
+// The same from the parameters as the effect stores them: the matrix as 16 floats, row 0 first.
+CoronaConstants ComputeCoronaConstants(const float* viewProjection, float turn, const gfx::Vector3& centre,
+                                       float aspect, float coronaExp);
 
 // Where a quad corner (x, y) lands in clip space, as the vertex program places it.
 std::array<float, 4> CoronaCorner(const CoronaParameters& parameters, const CoronaConstants& constants, float x,

@@ -30,16 +30,10 @@ constexpr std::uint32_t AddressClamp = 3, FilterLinear = 2;
 
 void ComputeConstants(const gfx::ParameterValues& values, gfx::ConstantBlock<gfx::VertexConstantCount>& vertex,
                       gfx::ConstantBlock<gfx::PixelConstantCount>& pixel) {
-  CoronaParameters p;
-  const float* m = values.Floats(ViewProjMatrix);
-  for (std::size_t row = 0; row < 4; ++row) {
-    for (std::size_t column = 0; column < 4; ++column) p.viewProjection.m[row][column] = m[row * 4 + column];
-  }
-  p.turn = values.Floats(Turn)[0];
-  p.centre = {values.Floats(Pos0)[0], values.Floats(Pos0)[1], values.Floats(Pos0)[2]};
-  p.aspect = values.Floats(Aspect)[0];
-  p.coronaExp = values.Floats(CoronaExp)[0];
-  const CoronaConstants c = ComputeCoronaConstants(p);
+  const float* pos0 = values.Floats(Pos0);
+  const CoronaConstants c =
+      ComputeCoronaConstants(values.Floats(ViewProjMatrix), values.Floats(Turn)[0], {pos0[0], pos0[1], pos0[2]},
+                             values.Floats(Aspect)[0], values.Floats(CoronaExp)[0]);
 
   vertex.registers[0] = {c.sine, 0, 0, 0};
   vertex.registers[1] = {c.cosine, 0, 0, 0};
