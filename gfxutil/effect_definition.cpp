@@ -44,7 +44,11 @@ bool ParameterValues::SetFloats(ParameterHandle handle, const float* values, std
   if (handle == 0 || handle > specs_.size() || !values) return false;
   const std::size_t index = handle - 1;
   if (count != floatCounts_[index] || count == 0) return false;
-  std::memcpy(values_[index].data(), values, count * sizeof(float));
+  if (count == 1) {
+    values_[index][0] = values[0];  // most settings are single floats; skip the copy call
+  } else {
+    std::memcpy(values_[index].data(), values, count * sizeof(float));
+  }
   return true;
 }
 
