@@ -2,10 +2,33 @@
 // effect constants, with a device that does nothing. Run: build/native/tests/bench/frame_cpu_bench
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
 #include "gfxutil/effect_definition.h"
 #include "renderer/corona_effect.h"
 #include "renderer/hanabi_animation.h"
 #include "renderer/orbit_camera.h"
+
+namespace {
+
+// Every allocation of the process is counted, to show that a frame makes none.
+std::atomic<long> g_allocations{0};
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  ++g_allocations;
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+// These deletes pair with the new above; GCC can't see that and warns.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -21,6 +44,7 @@ void FrameCpuWork(benchmark::State& state) {
   vizo::gfx::ConstantBlock<vizo::gfx::VertexConstantCount> vertex;
   vizo::gfx::ConstantBlock<vizo::gfx::PixelConstantCount> pixel;
   const auto spacing = static_cast<std::int32_t>(state.range(0));
+  const long allocationsBefore = g_allocations;
   for (auto _ : state) {
     camera.Update();
     const vizo::gfx::Matrix viewProjection = camera.ViewProjection();
@@ -38,6 +62,8 @@ void FrameCpuWork(benchmark::State& state) {
       benchmark::DoNotOptimize(pixel);
     }
   }
+  state.counters["allocations/frame"] =
+      static_cast<double>(g_allocations - allocationsBefore) / static_cast<double>(state.iterations());
 }
 BENCHMARK(FrameCpuWork)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond);
 
