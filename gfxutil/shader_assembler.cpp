@@ -190,13 +190,16 @@ class LineAssembler {
     program_.tokens.insert(program_.tokens.end(), parameters.begin(), parameters.end());
   }
 
+  std::optional<Register> RegisterOf(std::string_view name, std::string& error) const {
+    const auto reg = ParseRegister(name, program_.pixel);
+    if (!reg) error = "unknown register '" + std::string(name) + "'";
+    return reg;
+  }
+
   std::uint32_t Destination(std::string_view operand, std::string& error) {
     const auto dot = operand.find('.');
-    const auto reg = ParseRegister(operand.substr(0, dot), program_.pixel);
-    if (!reg) {
-      error = "unknown register '" + std::string(operand.substr(0, dot)) + "'";
-      return 0;
-    }
+    const auto reg = RegisterOf(operand.substr(0, dot), error);
+    if (!reg) return 0;
     std::uint32_t mask = FullMask;
     if (dot != std::string_view::npos) {
       mask = 0;
@@ -222,11 +225,8 @@ class LineAssembler {
       operand = Trim(operand.substr(1));
     }
     const auto dot = operand.find('.');
-    const auto reg = ParseRegister(operand.substr(0, dot), program_.pixel);
-    if (!reg) {
-      error = "unknown register '" + std::string(operand.substr(0, dot)) + "'";
-      return 0;
-    }
+    const auto reg = RegisterOf(operand.substr(0, dot), error);
+    if (!reg) return 0;
     std::uint32_t swizzle = IdentitySwizzle;
     if (dot != std::string_view::npos) {
       const std::string components = Lower(operand.substr(dot + 1));

@@ -48,17 +48,17 @@ SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
   // each call drifts far enough to wrap a call early, which would freeze the trail in place.
   ++sizeStep_;
   const double t = 0.05 - 0.0001 * sizeStep_;
-  size_ = static_cast<float>(t);
+  float size = static_cast<float>(t);
   float brightness;
   if (t < -0.05) {
     sizeStep_ = 0;
-    size_ = 0.05f;
+    size = 0.05f;
     brightness = 0.05f;
   } else {
-    brightness = size_ >= 0 ? size_ : 0.0f;
+    brightness = size >= 0 ? size : 0.0f;
   }
   draw.coronaExp = static_cast<float>(brightness * (spacing * 0.7));
-  draw.coronaSize = size_ * 10;
+  draw.coronaSize = size * 10;
 
   if (++spinStep_ > 504) spinStep_ = 0;
   draw.turn = static_cast<float>((spinStep_ % 252) * (1.0 / 252) * 6.2831854820251465);
@@ -80,13 +80,13 @@ SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
     ++textureIndex_;
   }
   if (textureIndex_ > 6) textureIndex_ = 0;
-  if (size_ > 0.0495f || (size_ > 0.0485f && textureTimer_ % 2 == 0)) {
+  if (size > 0.0495f || (size > 0.0485f && textureTimer_ % 2 == 0)) {
     draw.textureSlot = 0;
   } else {
     draw.textureSlot = textureIndex_;
   }
 
-  draw.draws = i % spacing == 0 && size_ >= 0 && i < 800;
+  draw.draws = i % spacing == 0 && size >= 0 && i < 800;
   return draw;
 }
 

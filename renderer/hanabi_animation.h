@@ -50,7 +50,6 @@ class HanabiAnimation {
   bool hasFixedSeed_ = false;
   bool seeded_ = false;
   RuntimeRandom random_;
-  float size_ = 0.05f;
   std::int32_t sizeStep_ = 0;  // calls since size was last 0.05
   std::int32_t spinStep_ = -1;
   float orbitStep_ = -1.0f;

@@ -77,17 +77,22 @@ HRESULT D3DEffect::Create(IDirect3DDevice9* device, const EffectDefinition& defi
 HRESULT D3DEffect::RecordSavedState() {
   HRESULT result = device_->BeginStateBlock();
   if (FAILED(result)) return result;
-  for (const auto& s : definition_.renderStates)
-    device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(s.state), s.value);
-  for (const auto& s : definition_.samplerStates) {
-    device_->SetSamplerState(0, static_cast<D3DSAMPLERSTATETYPE>(s.state), s.value);
-  }
+  SetPassStates();
   device_->SetTexture(0, nullptr);
-  device_->SetVertexShader(vertexShader_);
-  device_->SetPixelShader(pixelShader_);
   device_->SetVertexShaderConstantF(0, vertexConstants_.registers[0].data(), VertexConstantCount);
   device_->SetPixelShaderConstantF(0, pixelConstants_.registers[0].data(), PixelConstantCount);
   return device_->EndStateBlock(&savedState_);
+}
+
+void D3DEffect::SetPassStates() {
+  for (const auto& s : definition_.renderStates) {
+    device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(s.state), s.value);
+  }
+  for (const auto& s : definition_.samplerStates) {
+    device_->SetSamplerState(0, static_cast<D3DSAMPLERSTATETYPE>(s.state), s.value);
+  }
+  device_->SetVertexShader(vertexShader_);
+  device_->SetPixelShader(pixelShader_);
 }
 
 Handle D3DEffect::GetTechniqueByName(const char* name) const {
@@ -120,13 +125,7 @@ HRESULT D3DEffect::Begin(UINT* passes, DWORD) {
 
 HRESULT D3DEffect::BeginPass(UINT pass) {
   if (!begun_ || inPass_ || pass != 0) return D3DERR_INVALIDCALL;
-  for (const auto& s : definition_.renderStates)
-    device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(s.state), s.value);
-  for (const auto& s : definition_.samplerStates) {
-    device_->SetSamplerState(0, static_cast<D3DSAMPLERSTATETYPE>(s.state), s.value);
-  }
-  device_->SetVertexShader(vertexShader_);
-  device_->SetPixelShader(pixelShader_);
+  SetPassStates();
   inPass_ = true;
   return CommitChanges();
 }

@@ -44,6 +44,7 @@ class D3DEffect {
  private:
   D3DEffect(IDirect3DDevice9* device, const EffectDefinition& definition);
   HRESULT RecordSavedState();
+  void SetPassStates();  // the pass's render and sampler states and its two programs
 
   IDirect3DDevice9* device_;  // not owned
   const EffectDefinition& definition_;

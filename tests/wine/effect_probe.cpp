@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "device_helpers.h"
 #include "gfxutil/win32/d3d_effect.h"
 #include "renderer/corona_effect.h"
 
@@ -16,14 +17,8 @@ int main(int argc, char** argv) {
   HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
   IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
   if (!window || !direct3d) return 1;
-  D3DPRESENT_PARAMETERS present{};
-  present.BackBufferFormat = D3DFMT_UNKNOWN;
-  present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  present.Windowed = TRUE;
-  present.hDeviceWindow = window;
-  IDirect3DDevice9* device = nullptr;
-  if (FAILED(direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                    &present, &device))) {
+  IDirect3DDevice9* device = vizo::winetest::CreateWindowedDevice(direct3d, window, 64, 64);
+  if (!device) {
     direct3d->Release();
     return 1;
   }
