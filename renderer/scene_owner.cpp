@@ -40,10 +40,12 @@ void SceneOwner::BlankSecondaryMonitors() {
   for (int adapter = 1; adapter <= 3; ++adapter) {
     const auto mode = graphics.CurrentMode(adapter);
     if (!mode) continue;
-    const Presentation p{mode->width, mode->height, mode->format, mode->refreshRate, false, false};
+    // Its own window: the saver window belongs to the main device, which moves it onto monitor 0.
+    const Presentation p{mode->width, mode->height, mode->format, mode->refreshRate, false, DeviceWindow::Blanking};
     DeviceType type;
     VertexProcessing processing;
     if (!CreateWithFallbacks(adapter, adapter, p, DeviceType::Hal, VertexProcessing::Hardware, type, processing)) {
+      graphics.ReleaseDevice(adapter);  // nor its window
       continue;
     }
     if (!graphics.Clear(adapter)) return;  // stop blanking altogether
@@ -66,19 +68,21 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
                     desktop->format,
                     desktop->refreshRate,
                     false,
-                    true};
+                    DeviceWindow::Saver};
   } else {
-    presentation = {
-        static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), desktop->format, 0, true, false};
+    presentation = {static_cast<std::uint32_t>(width),
+                    static_cast<std::uint32_t>(height),
+                    desktop->format,
+                    0,
+                    true,
+                    DeviceWindow::None};
   }
   // No display size from the settings or the desktop: the window's proportions.
   if (!(camera.aspect > 0) && width > 0 && height > 0) camera.SetAspect(width, height);
 
   DeviceType type;
   VertexProcessing processing;
-  if (!CreateWithFallbacks(0, 0, presentation, DeviceType::Hal, VertexProcessing::Hardware, type, processing)) {
-    return Fail(106);
-  }
+  if (!CreateMainDevice(*desktop, type, processing)) return Fail(106);
   const auto caps = graphics.Capabilities();
   if (!caps) return Fail(114);
 
@@ -90,6 +94,25 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
   }
   hasDevice = true;
   return true;
+}
+
+bool SceneOwner::CreateMainDevice(const AdapterMode& desktop, DeviceType& usedType, VertexProcessing& usedProcessing) {
+  if (CreateWithFallbacks(0, 0, presentation, DeviceType::Hal, VertexProcessing::Hardware, usedType, usedProcessing)) {
+    return true;
+  }
+  // A Display size this monitor can't show (a settings file from another machine, a laptop off its
+  // dock) falls back to the desktop's own mode rather than stopping the saver. The file stays as
+  // it is: the size may work again on the machine it came from.
+  const bool otherSize = presentation.width != desktop.width || presentation.height != desktop.height;
+  if (presentation.windowed || !otherSize) return false;
+  presentation.width = desktop.width;
+  presentation.height = desktop.height;
+  camera.SetAspect(static_cast<std::int32_t>(desktop.width), static_cast<std::int32_t>(desktop.height));
+  return CreateWithFallbacks(0, 0, presentation, DeviceType::Hal, VertexProcessing::Hardware, usedType, usedProcessing);
+}
+
+void SceneOwner::EndBlanking() {
+  for (int slot = 1; slot <= 3; ++slot) graphics.ReleaseDevice(slot);
 }
 
 bool SceneOwner::Fail(int line) {

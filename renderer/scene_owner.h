@@ -22,13 +22,20 @@ struct AdapterMode {
   std::uint32_t format = 0;
 };
 
+// Which window a device presents into.
+enum class DeviceWindow {
+  None,      // windowed: the focus window (the saver window) is used
+  Saver,     // full screen on the saver window
+  Blanking,  // full screen on a black window of the device's own that covers its adapter's monitor
+};
+
 struct Presentation {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   std::uint32_t format = 0;
   std::uint32_t refreshRate = 0;
   bool windowed = true;
-  bool saverIsDeviceWindow = false;
+  DeviceWindow deviceWindow = DeviceWindow::None;
 };
 
 struct ShaderVersions {
@@ -36,7 +43,8 @@ struct ShaderVersions {
   std::uint32_t vertex = 0;  // 0xFFFE0000 | major << 8 | minor
 };
 
-// Device slots: 0 draws the fireworks; 1 to 3 keep adapters 1 to 3 black.
+// Device slots: 0 draws the fireworks; 1 to 3 keep adapters 1 to 3 black. Releasing a blanking
+// slot also takes its window away.
 class SceneGraphics {
  public:
   virtual ~SceneGraphics() = default;
@@ -80,9 +88,12 @@ struct SceneOwner {
   // For the saver window of this size; nothing when its rectangle could not be read.
   bool InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize);
   void RenderFrame(FrameContent& content);
+  // The other monitors are given back when the saver window goes.
+  void EndBlanking();
 
  private:
   void BlankSecondaryMonitors();
+  bool CreateMainDevice(const AdapterMode& desktop, DeviceType& usedType, VertexProcessing& usedProcessing);
   bool CreateWithFallbacks(int slot, int adapter, const Presentation& p, DeviceType firstType,
                            VertexProcessing firstProcessing, DeviceType& usedType, VertexProcessing& usedProcessing);
   bool RecoverLostDevice();

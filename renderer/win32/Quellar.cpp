@@ -33,6 +33,7 @@ LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
       break;
     case WM_DESTROY:
       KillTimer(window, FrameTimer);
+      vizo::renderer::win32::TheScreenMain().EndBlanking();  // the other monitors go with the saver
       break;
     case WM_TIMER:
       if (g_ready) {

@@ -1,5 +1,6 @@
 #include "ScreenMain.h"
 #include "gfxutil/win32/release_once.h"
+#include "renderer/win32/blanking_window.h"
 
 #include "renderer/win32/cameraObject.h"
 #include "settings/win32/scene_settings_win32.h"
@@ -39,7 +40,7 @@ class FireworksFrame final : public FrameContent {
 
 }  // namespace
 
-D3DPRESENT_PARAMETERS Direct3DGraphics::Parameters(const Presentation& p) const {
+D3DPRESENT_PARAMETERS Direct3DGraphics::Parameters(int slot, const Presentation& p) const {
   D3DPRESENT_PARAMETERS parameters{};
   parameters.BackBufferWidth = p.width;
   parameters.BackBufferHeight = p.height;
@@ -49,7 +50,17 @@ D3DPRESENT_PARAMETERS Direct3DGraphics::Parameters(const Presentation& p) const 
   parameters.EnableAutoDepthStencil = TRUE;
   parameters.AutoDepthStencilFormat = D3DFMT_D16;
   parameters.Windowed = p.windowed;
-  parameters.hDeviceWindow = p.saverIsDeviceWindow ? window_ : nullptr;
+  switch (p.deviceWindow) {
+    case DeviceWindow::None:
+      parameters.hDeviceWindow = nullptr;
+      break;
+    case DeviceWindow::Saver:
+      parameters.hDeviceWindow = window_;
+      break;
+    case DeviceWindow::Blanking:
+      parameters.hDeviceWindow = blankingWindows_[static_cast<size_t>(slot)];
+      break;
+  }
   parameters.FullScreen_RefreshRateInHz = p.refreshRate;
   return parameters;
 }
@@ -66,16 +77,32 @@ std::optional<AdapterMode> Direct3DGraphics::CurrentMode(int adapter) {
   return AdapterMode{mode.Width, mode.Height, mode.RefreshRate, static_cast<std::uint32_t>(mode.Format)};
 }
 
+bool Direct3DGraphics::EnsureBlankingWindow(int slot, int adapter) {
+  HWND& window = blankingWindows_[static_cast<size_t>(slot)];
+  if (!window) window = CreateBlankingWindow(direct3d_->GetAdapterMonitor(static_cast<UINT>(adapter)), window_);
+  return window != nullptr;
+}
+
 bool Direct3DGraphics::CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
                                     const Presentation& presentation) {
   auto& device = devices_[static_cast<size_t>(slot)];
   ReleaseOnce(device);
-  D3DPRESENT_PARAMETERS parameters = Parameters(presentation);
+  // Without a window of its own a blanking device would take the saver window off monitor 0.
+  if (presentation.deviceWindow == DeviceWindow::Blanking && !EnsureBlankingWindow(slot, adapter)) return false;
+  D3DPRESENT_PARAMETERS parameters = Parameters(slot, presentation);
   return SUCCEEDED(direct3d_->CreateDevice(static_cast<UINT>(adapter), ToD3D(type), window_, ToD3D(processing),
                                            &parameters, &device));
 }
 
-void Direct3DGraphics::ReleaseDevice(int slot) { ReleaseOnce(devices_[static_cast<size_t>(slot)]); }
+void Direct3DGraphics::ReleaseDevice(int slot) {
+  ReleaseOnce(devices_[static_cast<size_t>(slot)]);
+  // The device first: it gives the window back as it found it, then the window goes.
+  HWND& window = blankingWindows_[static_cast<size_t>(slot)];
+  if (window) {
+    DestroyWindow(window);
+    window = nullptr;
+  }
+}
 
 std::optional<ShaderVersions> Direct3DGraphics::Capabilities() {
   D3DCAPS9 caps{};
@@ -95,7 +122,7 @@ bool Direct3DGraphics::Present(int slot) {
 
 bool Direct3DGraphics::Reset(int slot, const Presentation& presentation) {
   auto* device = devices_[static_cast<size_t>(slot)];
-  D3DPRESENT_PARAMETERS parameters = Parameters(presentation);
+  D3DPRESENT_PARAMETERS parameters = Parameters(slot, presentation);
   return device && SUCCEEDED(device->Reset(&parameters));
 }
 
@@ -119,7 +146,7 @@ bool Direct3DGraphics::RestoreDeviceResources() { return SUCCEEDED(painter_.Rest
 void Direct3DGraphics::ReleaseAll() {
   ReleaseOnce(devices_[0]);
   ReleaseOnce(direct3d_);
-  for (size_t slot = 1; slot < devices_.size(); ++slot) ReleaseOnce(devices_[slot]);
+  for (int slot = 1; slot < static_cast<int>(devices_.size()); ++slot) ReleaseDevice(slot);
 }
 
 ScreenMain::ScreenMain() : scene{graphics, ReportScreenMain, {}, {}, {}, false, false} {

@@ -39,12 +39,14 @@ class Direct3DGraphics final : public SceneGraphics {
   bool RestoreDeviceResources() override;
 
  private:
-  D3DPRESENT_PARAMETERS Parameters(const Presentation& presentation) const;
+  D3DPRESENT_PARAMETERS Parameters(int slot, const Presentation& presentation) const;
+  bool EnsureBlankingWindow(int slot, int adapter);
 
   HanabiPainter& painter_;
   HWND window_ = nullptr;
   IDirect3D9* direct3d_ = nullptr;
   std::array<IDirect3DDevice9*, 4> devices_{};
+  std::array<HWND, 4> blankingWindows_{};  // the device windows of slots 1 to 3
 };
 
 struct ScreenMain {
@@ -61,6 +63,7 @@ struct ScreenMain {
   bool InitDevice(HWND window);
   bool InitPainter();
   void RenderFrame();
+  void EndBlanking() { scene.EndBlanking(); }
 };
 
 ScreenMain& TheScreenMain();

@@ -25,7 +25,9 @@ class FakeGraphics final : public SceneGraphics {
   std::vector<bool> presents;  // successive Present answers for slot 0; true when exhausted
   std::vector<DeviceStatus> statuses;
   bool resetWorks = true;
+  std::set<std::uint32_t> refusedWidths;  // back-buffer widths no creation accepts
   Presentation lastCreated;
+  std::vector<Presentation> secondaries;  // what each secondary creation asked for
 
   static std::string Name(DeviceType t, VertexProcessing p) {
     return std::string(t == DeviceType::Hal ? "hal" : "ref") + (p == VertexProcessing::Hardware ? ":hw" : ":sw");
@@ -40,8 +42,9 @@ class FakeGraphics final : public SceneGraphics {
                     const Presentation& presentation) override {
     const std::string attempt = std::to_string(slot) + ":" + Name(t, p);
     calls.push_back("create " + attempt + " adapter " + std::to_string(adapter));
-    const bool ok = creatable.empty() || creatable.count(attempt);
+    const bool ok = (creatable.empty() || creatable.count(attempt)) && !refusedWidths.count(presentation.width);
     if (ok && slot == 0) lastCreated = presentation;
+    if (slot != 0) secondaries.push_back(presentation);
     return ok;
   }
   void ReleaseDevice(int slot) override { calls.push_back("release " + std::to_string(slot)); }
@@ -122,7 +125,7 @@ TEST_F(Scene, FullScreenUsesTheDisplaySettingWindowedTheWindowSize) {
     EXPECT_EQ(graphics.lastCreated.width, c.bufferWidth);
     EXPECT_EQ(graphics.lastCreated.height, c.bufferHeight);
     EXPECT_EQ(graphics.lastCreated.refreshRate, c.windowed ? 0u : 60u);
-    EXPECT_EQ(graphics.lastCreated.saverIsDeviceWindow, !c.windowed);
+    EXPECT_EQ(graphics.lastCreated.deviceWindow, c.windowed ? DeviceWindow::None : DeviceWindow::Saver);
   }
   EXPECT_TRUE(g_reports.empty());
 }
@@ -146,6 +149,41 @@ TEST_F(Scene, DeviceCreationFallsBackAndReportsWhenNothingWorks) {
     EXPECT_EQ(scene.InitDevice(std::pair{152, 112}), c.reports.empty());
     EXPECT_EQ(fresh.calls, c.attempts);
     EXPECT_EQ(g_reports, c.reports);
+  }
+}
+
+TEST_F(Scene, ADisplaySizeTheAdapterRefusesFallsBackToTheDesktopMode) {
+  const struct {
+    std::int32_t displayWidth, displayHeight;
+    std::pair<std::int32_t, std::int32_t> window;
+    std::set<std::uint32_t> refused;
+    int attempts;
+    std::uint32_t usedWidth;  // 0: no device
+  } cases[] = {
+      {1280, 1024, {1024, 768}, {1280}, 4, 1024},     // the desktop's size, first attempt
+      {1280, 1024, {1024, 768}, {1280, 1024}, 6, 0},  // neither size: 106
+      {1024, 768, {1024, 768}, {1024}, 3, 0},         // already the desktop's size: no second round
+      {1280, 1024, {152, 112}, {152}, 3, 0},          // a preview never changes size
+  };
+  for (const auto& c : cases) {
+    FakeGraphics fresh;
+    fresh.refusedWidths = c.refused;
+    g_reports.clear();
+    SceneOwner scene{fresh, Record, {}, {}, {}, false, false};
+    settings::SceneSettings read;
+    read.displayWidth = c.displayWidth;
+    read.displayHeight = c.displayHeight;
+    scene.TakeSettings(read, fresh.modes[0]);
+    EXPECT_EQ(scene.InitDevice(c.window), c.usedWidth != 0) << c.displayWidth;
+    EXPECT_EQ(static_cast<int>(fresh.calls.size()), c.attempts) << c.displayWidth;
+    if (c.usedWidth != 0) {
+      EXPECT_EQ(fresh.lastCreated.width, c.usedWidth);
+      EXPECT_EQ(fresh.lastCreated.height, 768u);
+      EXPECT_FLOAT_EQ(scene.camera.aspect, 1024.0f / 768.0f);  // follows the size used
+      EXPECT_TRUE(g_reports.empty());
+    } else {
+      EXPECT_EQ(g_reports, std::vector<int>{106});
+    }
   }
 }
 
@@ -202,6 +240,23 @@ TEST_F(Scene, SecondaryMonitorsAreBlankedOnlyInFullScreen) {
   EXPECT_EQ(Count("create 2:hal:hw adapter 2"), 0);
   EXPECT_EQ(Count("clear 1"), 1);
   EXPECT_EQ(Count("present 3"), 1);
+  // Each on a window of its own, full screen in its monitor's mode.
+  for (const Presentation& p : graphics.secondaries) {
+    EXPECT_EQ(p.deviceWindow, DeviceWindow::Blanking);
+    EXPECT_FALSE(p.windowed);
+  }
+  EXPECT_EQ(graphics.secondaries.back().width, 800u);
+  // They go, windows and all, when the saver does.
+  graphics.calls.clear();
+  owner.EndBlanking();
+  EXPECT_EQ(graphics.calls, (std::vector<std::string>{"release 1", "release 2", "release 3"}));
+  // An adapter where no creation works gets no window either.
+  graphics.calls.clear();
+  graphics.creatable = {"0:hal:hw", "3:hal:hw"};
+  ASSERT_TRUE(owner.InitDevice(std::pair{1024, 768}));
+  EXPECT_EQ(Count("release 1"), 1);
+  EXPECT_EQ(Count("clear 3"), 1);
+  graphics.creatable.clear();
   // A failed clear stops the blanking of later adapters.
   graphics.calls.clear();
   graphics.clearWorks = false;
