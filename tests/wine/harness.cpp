@@ -14,6 +14,24 @@ std::string ProgramDir() {
 
 std::string SaverPath() { return ProgramDir() + "\\vizovizo.scr"; }
 
+std::string SettingsPath() {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  return std::string(windows) + "\\vizoScrvizo.ini";
+}
+
+void RemoveSettings() {
+  const std::string path = SettingsPath();
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(path.c_str());
+  RemoveDirectoryA(path.c_str());
+}
+
+std::string AllEightKeys(const char* hanabi, const char* display) {
+  return std::string("[main]\r\nHanabi=") + hanabi + "\r\nParticle=0\r\nFlash=0\r\nBack=0\r\nSmoke=0\r\nReflect=0\r\n" +
+         "Display=" + display + "\r\nBuffer=\r\n";
+}
+
 Process::Process(const std::string& program, const std::string& arguments) {
   std::string commandLine = "\"" + program + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
@@ -208,13 +226,15 @@ void ClickLeftButton() {
 }
 
 void MoveCursorTo(int x, int y) {
-  // Absolute input is in 1/65536 of the primary screen and maps back by truncation: round up so
-  // that it lands on the exact pixel.
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
-  const LONG ax = static_cast<LONG>((x * 65536 + width - 1) / width);
-  const LONG ay = static_cast<LONG>((y * 65536 + height - 1) / height);
-  Send(MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, ax, ay));
+  // Absolute input is in 1/65536 of the virtual screen (every monitor) and maps back by
+  // truncation: round up so that it lands on the exact pixel.
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  const LONG ax = static_cast<LONG>(((x - left) * 65536 + width - 1) / width);
+  const LONG ay = static_cast<LONG>(((y - top) * 65536 + height - 1) / height);
+  Send(MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, ax, ay));
 }
 
 bool PlaceCursor(int x, int y) {

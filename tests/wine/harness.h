@@ -92,6 +92,11 @@ std::string SaveArtifact(const Screenshot& shot, const std::string& name);
 std::optional<std::string> ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 
+// The saver's settings file in the Windows folder, and a file with all eight keys.
+std::string SettingsPath();
+void RemoveSettings();
+std::string AllEightKeys(const char* hanabi, const char* display);
+
 // A window's text (WM_GETTEXT), also from another process.
 std::wstring WindowText(HWND window);
 

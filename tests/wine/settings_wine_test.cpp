@@ -17,24 +17,6 @@ constexpr int DefaultsButton = 1017;
 constexpr int LoadSlider = 1001;
 constexpr int ResolutionBox = 1013;
 
-std::string SettingsPath() {
-  char windows[MAX_PATH] = {};
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  return std::string(windows) + "\\vizoScrvizo.ini";
-}
-
-void RemoveSettings() {
-  const std::string path = SettingsPath();
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(path.c_str());
-  RemoveDirectoryA(path.c_str());
-}
-
-std::string AllEightKeys(const char* hanabi, const char* display) {
-  return std::string("[main]\r\nHanabi=") + hanabi + "\r\nParticle=0\r\nFlash=0\r\nBack=0\r\nSmoke=0\r\nReflect=0\r\n" +
-         "Display=" + display + "\r\nBuffer=\r\n";
-}
-
 // The settings dialog of a saver started with the given command line.
 class SettingsDialog : public ::testing::Test {
  protected:

@@ -10,6 +10,17 @@ namespace {
 constexpr char SaverClass[] = "WindowsScreenSaverClass";
 constexpr DWORD MinusOne = 0xFFFFFFFF;
 
+// Lit pixels on the screen, once the saver has drawn some; the shot is kept under the given name.
+bool FireworksShow(const char* artifact) {
+  return PumpUntil([&] {
+    const Screenshot shot = CaptureScreen();
+    int lit = 0;
+    for (const auto pixel : shot.pixels) lit += pixel != 0 ? 1 : 0;
+    if (lit > 500) SaveArtifact(shot, artifact);
+    return lit > 500;
+  });
+}
+
 TEST(SaverCommandLine, UnusableCommandLinesEndWithMinusOneAndCreateNoWindow) {
   for (const char* arguments : {"/x", "/?", "1", "/p", "/p 0", "/p abc", "/p 4294967295", "/a 1234"}) {
     WindowCreationLog created;
@@ -58,15 +69,7 @@ TEST_F(FullScreenSaver, CoversTheVirtualScreenAndShowsFireworks) {
   EXPECT_STREQ(title, "Screen Saver");
 
   // The fireworks appear on the black screen.
-  int lit = 0;
-  ASSERT_TRUE(PumpUntil([&] {
-    const Screenshot shot = CaptureScreen();
-    lit = 0;
-    for (const auto pixel : shot.pixels) lit += pixel != 0 ? 1 : 0;
-    if (lit > 500) SaveArtifact(shot, "fullscreen-saver");
-    return lit > 500;
-  })) << "only "
-      << lit << " pixels lit";
+  ASSERT_TRUE(FireworksShow("fullscreen-saver"));
 
   PressKey(VK_SPACE);
   EXPECT_EQ(saver_->WaitForExit(), 0u);
@@ -186,29 +189,52 @@ TEST(PreviewSaver, FillsTheHostIgnoresInputAndEndsWithIt) {
   EXPECT_EQ(created.SaverWindowsFor(saver.MainThreadId()), 1);  // the log sees the saver's window
 }
 
-TEST(SaverWithoutDirect3D, ReportsEachFailureAndEndsWithOne) {
-  // Wine's Direct3D without a 3-D renderer, for the saver alone: no device can be created.
-  ScopedRegistryValue no3d("Software\\Wine\\AppDefaults\\vizovizo.scr\\Direct3D", "renderer", "no3d");
+TEST(SaverWithAForeignDisplaySize, RunsAtTheDesktopSizeAndLeavesTheFileAlone) {
+  // A size from another machine that this 1024 x 768 screen can't show.
+  const std::string saved = AllEightKeys("10", "1280 x 1024");
+  ASSERT_TRUE(WriteFileBytes(SettingsPath(), saved));
   Process saver(SaverPath(), "/s");
-  const struct {
-    const wchar_t* file;
-    int line;
-  } reports[] = {{L"ScreenMain.cpp", 106}, {L"Quellar.cpp", 73}};
-  for (const auto& report : reports) {
-    HWND box = nullptr;
-    ASSERT_TRUE(PumpUntil([&] {
-      const auto boxes = ProcessWindows(saver.Id(), "#32770", "Error");
-      box = boxes.empty() ? nullptr : boxes.front();
-      return box && IsWindowVisible(box);
-    })) << "no report "
-        << report.line;
-    const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));
-    EXPECT_NE(text.find(std::wstring(L"ファイル : ") + report.file), std::wstring::npos);
-    EXPECT_NE(text.find(L"行番号 : " + std::to_wstring(report.line)), std::wstring::npos);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(PumpUntil([box] { return !IsWindow(box); }));
+  ASSERT_NE(WaitForFullScreenSaver(saver), nullptr);
+  EXPECT_TRUE(FireworksShow("foreign-display-size"));
+  EXPECT_TRUE(ProcessWindows(saver.Id(), "#32770", nullptr).empty()) << "an error box is up";
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+  PressKey(VK_SPACE);
+  EXPECT_EQ(saver.WaitForExit(), 0u);
+  EXPECT_EQ(ReadFileBytes(SettingsPath()), saved);
+  RemoveSettings();
+}
+
+TEST(SaverWithoutDirect3D, ReportsEachFailureAndEndsWithOne) {
+  // Wine's Direct3D without a 3-D renderer, for the saver alone: no device can be created, neither
+  // at the desktop's size nor after falling back to it from a size the screen can't show.
+  ScopedRegistryValue no3d("Software\\Wine\\AppDefaults\\vizovizo.scr\\Direct3D", "renderer", "no3d");
+  for (const char* display : {static_cast<const char*>(nullptr), "1280 x 1024"}) {
+    RemoveSettings();
+    if (display) {
+      ASSERT_TRUE(WriteFileBytes(SettingsPath(), AllEightKeys("10", display)));
+    }
+    Process saver(SaverPath(), "/s");
+    const struct {
+      const wchar_t* file;
+      int line;
+    } reports[] = {{L"ScreenMain.cpp", 106}, {L"Quellar.cpp", 73}};
+    for (const auto& report : reports) {
+      HWND box = nullptr;
+      ASSERT_TRUE(PumpUntil([&] {
+        const auto boxes = ProcessWindows(saver.Id(), "#32770", "Error");
+        box = boxes.empty() ? nullptr : boxes.front();
+        return box && IsWindowVisible(box);
+      })) << "no report "
+          << report.line;
+      const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));
+      EXPECT_NE(text.find(std::wstring(L"ファイル : ") + report.file), std::wstring::npos);
+      EXPECT_NE(text.find(L"行番号 : " + std::to_wstring(report.line)), std::wstring::npos);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+      ASSERT_TRUE(PumpUntil([box] { return !IsWindow(box); }));
+    }
+    EXPECT_EQ(saver.WaitForExit(), 1u);
   }
-  EXPECT_EQ(saver.WaitForExit(), 1u);
+  RemoveSettings();
 }
 
 TEST(FaultGuard, EndsTheProcessWithMinusOneAfterItsHandler) {

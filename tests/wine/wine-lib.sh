@@ -24,7 +24,36 @@ start_xvfb() {
   out_display=":$number"
 }
 
+# start_two_monitors NAME_VAR PID_VAR LOGFILE: like start_xvfb, but an X server that shows Wine two
+# 1024 x 768 monitors side by side (Xorg's dummy driver; needs root).
+start_two_monitors() {
+  local -n out_display=$1 out_pid=$2
+  local fifo number= config
+  config="$(dirname "${BASH_SOURCE[0]}")/xorg-two-monitors.conf"
+  fifo=$(mktemp -u) && mkfifo "$fifo"
+  Xorg -displayfd 3 -config "$config" -noreset -nolisten tcp -logfile "$3" 3>"$fifo" </dev/null >/dev/null 2>&1 &
+  out_pid=$!
+  read -r -t 20 number <"$fifo"
+  rm -f "$fifo"
+  if [ -z "$number" ]; then
+    echo "Xorg did not start; see $3" >&2
+    return 1
+  fi
+  out_display=":$number"
+  # The screen starts as one output; the second monitor is a second output to its right. Wine
+  # asks for the outputs without a probe, and until one has run it sees only the first: the last
+  # query probes.
+  if ! { DISPLAY=$out_display xrandr --newmode 1024x768_60 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync &&
+    DISPLAY=$out_display xrandr --addmode DUMMY1 1024x768_60 &&
+    DISPLAY=$out_display xrandr --output DUMMY1 --mode 1024x768_60 --right-of DUMMY0 &&
+    DISPLAY=$out_display xrandr >/dev/null; }; then
+    echo "xrandr could not add the second monitor" >&2
+    kill "$out_pid"
+    return 1
+  fi
+}
+
 # session_display STATE: prints the display of a running test session, if there is one.
 session_display() {
-  [ -f "$1/display" ] && kill -0 "$(cat "$1/xvfb.pid" 2>/dev/null)" 2>/dev/null && cat "$1/display"
+  [ -f "$1/display" ] && kill -0 "$(cat "$1/server.pid" 2>/dev/null)" 2>/dev/null && cat "$1/display"
 }
