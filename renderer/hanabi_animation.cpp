@@ -43,20 +43,20 @@ SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
   SpriteDraw draw;
   SeedOnFirstCall();
 
-  // Size falls by 0.0001 a call and wraps after passing -0.05: a cycle of 1001 calls, so the trail
-  // moves on by one call each 1000-call frame. Counted in whole steps: taking 0.0001 off the float
-  // each call drifts far enough to wrap a call early, which would freeze the trail in place.
-  ++sizeStep_;
-  const double t = 0.05 - 0.0001 * sizeStep_;
-  float size = static_cast<float>(t);
+  // Size falls by 0.0001 a call, the difference taken in double and stored back as float, and
+  // wraps once it passes -0.05. Exact arithmetic would make that a 1001-call cycle; rounding at
+  // each store drifts it down faster and the wrap comes every 1000 calls, at the same call of
+  // every frame. The trail still moves: the orbit's 1008 steps advance by 1000 a frame.
+  const double t = static_cast<double>(size_) - 0.0001;
+  size_ = static_cast<float>(t);
   float brightness;
   if (t < -0.05) {
-    sizeStep_ = 0;
-    size = 0.05f;
+    size_ = 0.05f;
     brightness = 0.05f;
   } else {
-    brightness = size >= 0 ? size : 0.0f;
+    brightness = size_ >= 0 ? size_ : 0.0f;
   }
+  const float size = size_;
   draw.coronaExp = static_cast<float>(brightness * (spacing * 0.7));
   draw.coronaSize = size * 10;
 

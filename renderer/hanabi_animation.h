@@ -50,7 +50,7 @@ class HanabiAnimation {
   bool hasFixedSeed_ = false;
   bool seeded_ = false;
   RuntimeRandom random_;
-  std::int32_t sizeStep_ = 0;  // calls since size was last 0.05
+  float size_ = 0.05f;
   std::int32_t spinStep_ = -1;
   float orbitStep_ = -1.0f;
   std::int32_t colourPhase_ = 0;

@@ -33,6 +33,28 @@ TEST(OrbitCamera, CirclesTheOriginADegreeAFrame) {
   }
 }
 
+TEST(OrbitCamera, AngleUsesTheFloatHalfDegreeAndTheStepWrapsAt32Bits) {
+  const struct {
+    std::int32_t before, after, twice;
+  } cases[] = {
+      {0, 1, 2},
+      {123456788, 123456789, 246913578},  // far enough for the decimal 0.008726646 to be off by 0.9
+      {(1 << 30) - 1, 1 << 30, INT32_MIN},
+      {INT32_MAX, INT32_MIN, 0},
+  };
+  for (const auto& c : cases) {
+    OrbitStep() = c.before;
+    OrbitCamera camera;
+    camera.SetAspect(4, 3);
+    camera.Update();
+    EXPECT_EQ(OrbitStep(), c.after);
+    const long double theta = static_cast<long double>(c.twice) * static_cast<long double>(0.008726646f);
+    EXPECT_NEAR(camera.eye.x, static_cast<float>(20 * std::sin(theta)), 1e-4) << c.before;
+    EXPECT_NEAR(camera.eye.z, static_cast<float>(20 * std::cos(theta)), 1e-4) << c.before;
+  }
+  OrbitStep() = 0;
+}
+
 TEST(RuntimeRandom, FollowsTheRuntimesGenerator) {
   RuntimeRandom random;
   random.Seed(1);
@@ -65,7 +87,9 @@ TEST(HanabiAnimation, FirstDrawOfTheProcess) {
   EXPECT_EQ(first.lightColor[3], 255);
 }
 
-TEST(HanabiAnimation, SizeCyclesEvery1001CallsShiftingOneCallAFrame) {
+TEST(HanabiAnimation, SizeWrapsEvery1000CallsInFloatArithmetic) {
+  // 0.0001 taken off a float each call: exact arithmetic would wrap every 1001 calls, the float's
+  // rounding makes it 1000.
   HanabiAnimation animation(NoClock);
   animation.SetSeed(1);
   std::vector<int> wraps;
@@ -80,7 +104,7 @@ TEST(HanabiAnimation, SizeCyclesEvery1001CallsShiftingOneCallAFrame) {
       EXPECT_EQ(d.coronaExp, 0);
     }
   }
-  EXPECT_EQ(wraps, (std::vector<int>{1001, 2002, 3003}));
+  EXPECT_EQ(wraps, (std::vector<int>{1000, 2000, 3000}));
 }
 
 TEST(HanabiAnimation, SpacingAndIndexDecideWhichCallsDraw) {
