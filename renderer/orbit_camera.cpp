@@ -13,9 +13,22 @@ void OrbitCamera::SetAspect(std::int32_t width, std::int32_t height) {
   aspect = static_cast<float>(width) / static_cast<float>(height);
 }
 
+namespace {
+
+// pi / 360 as the float it is stored as, then widened: not the decimal 0.008726646, which is a
+// different number.
+constexpr float HalfDegree = 0.008726646f;
+
+std::int32_t Wrapping(std::uint32_t value) { return static_cast<std::int32_t>(value); }
+
+}  // namespace
+
 void OrbitCamera::Update() {
-  const std::int32_t step = ++OrbitStep();
-  const long double theta = static_cast<long double>(2 * step) * 0.008726646L;  // step degrees
+  // A 32-bit counter, and twice it, wrap after about a year of frames instead of overflowing.
+  std::int32_t& step = OrbitStep();
+  step = Wrapping(static_cast<std::uint32_t>(step) + 1u);
+  const std::int32_t twice = Wrapping(2u * static_cast<std::uint32_t>(step));
+  const long double theta = static_cast<long double>(twice) * static_cast<long double>(HalfDegree);  // step degrees
   eye = {static_cast<float>(20 * std::sin(theta)), 0, static_cast<float>(20 * std::cos(theta))};
   world = gfx::Matrix::Identity();
   view = gfx::LookAtLH(eye, at, up);
