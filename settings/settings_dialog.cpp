@@ -33,10 +33,9 @@ void SettingsDialog::Load() {
   controls.SetSliderRange(0, MaxLoad);
   controls.SetSliderTickFrequency(1);
 
+  // The report asks to quit, which ends the dialog before anything could be chosen or saved.
   if (!modes.Open()) {
     report(report::NoDirect3D);
-    // Without a mode list, show the stored text as it is, so that OK keeps it.
-    controls.SetResolutionText(store.ReadText("Display", ""));
     return;
   }
   const std::optional<DisplayMode> desktop = modes.CurrentMode();

@@ -67,8 +67,7 @@ class DialogControls {
   virtual void AddResolution(const std::string& text) = 0;  // the box sorts it in
   virtual int FindResolution(const std::string& text) = 0;  // case-insensitive; -1 if none
   virtual void SelectResolution(int index) = 0;             // -1 empties the edit field
-  virtual void SetResolutionText(const std::string& text) = 0;
-  virtual std::string ResolutionText() = 0;  // at most 49 characters
+  virtual std::string ResolutionText() = 0;                 // at most 49 characters
 };
 
 // The common error report, with the dialog's module filled in.

@@ -34,7 +34,6 @@ class Win32DialogControls final : public settings::DialogControls {
     return static_cast<int>(SendMessageA(box_, CB_FINDSTRINGEXACT, 0, reinterpret_cast<LPARAM>(text.c_str())));
   }
   void SelectResolution(int index) override { SendMessageA(box_, CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
-  void SetResolutionText(const std::string& text) override { SetWindowTextA(box_, text.c_str()); }
   std::string ResolutionText() override {
     char text[settings::ProfileTextSize] = {};
     GetDlgItemTextA(dialog_, settings::control::ResolutionBox, text, sizeof text);
