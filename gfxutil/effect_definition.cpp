@@ -1,5 +1,7 @@
 #include "effect_definition.h"
 
+#include <utility>
+
 #include <algorithm>
 #include <cstring>
 
@@ -52,10 +54,9 @@ bool ParameterValues::SetFloats(ParameterHandle handle, const float* values, std
   return true;
 }
 
-bool ParameterValues::SetTexture(ParameterHandle handle, std::uintptr_t texture) {
-  if (handle == 0 || handle > specs_.size() || specs_[handle - 1].kind != ParameterKind::Texture) return false;
-  textures_[handle - 1] = texture;
-  return true;
+std::optional<std::uintptr_t> ParameterValues::ExchangeTexture(ParameterHandle handle, std::uintptr_t texture) {
+  if (handle == 0 || handle > specs_.size() || specs_[handle - 1].kind != ParameterKind::Texture) return std::nullopt;
+  return std::exchange(textures_[handle - 1], texture);
 }
 
 }  // namespace vizo::gfx

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -61,7 +62,8 @@ class ParameterValues {
 
   // False for a wrong handle or a value of the wrong size for the parameter's kind.
   bool SetFloats(ParameterHandle handle, const float* values, std::size_t count);
-  bool SetTexture(ParameterHandle handle, std::uintptr_t texture);
+  // The texture it held before, or nothing (and no change) for a wrong handle.
+  std::optional<std::uintptr_t> ExchangeTexture(ParameterHandle handle, std::uintptr_t texture);
 
   const float* Floats(std::size_t index) const { return values_[index].data(); }
   std::uintptr_t Texture(std::size_t index) const { return textures_[index]; }

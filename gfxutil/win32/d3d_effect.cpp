@@ -26,6 +26,9 @@ D3DEffect::D3DEffect(IDirect3DDevice9* device, const EffectDefinition& definitio
     : device_(device), definition_(definition), values_(definition.parameters) {}
 
 D3DEffect::~D3DEffect() {
+  for (std::size_t i = 0; i < definition_.parameters.size(); ++i) {
+    if (definition_.parameters[i].kind == ParameterKind::Texture) SetTexture(i + 1, nullptr);
+  }
   ReleaseOnce(savedState_);
   ReleaseOnce(pixelShader_);
   ReleaseOnce(vertexShader_);
@@ -111,8 +114,14 @@ HRESULT D3DEffect::SetFloatArray(Handle parameter, const float* values, UINT cou
   return values_.SetFloats(parameter, values, count) ? D3D_OK : D3DERR_INVALIDCALL;
 }
 
+// The effect keeps a reference to each texture it holds, as the platform's effects do: whatever
+// order things are released in, it never points at a freed texture.
 HRESULT D3DEffect::SetTexture(Handle parameter, IDirect3DBaseTexture9* texture) {
-  return values_.SetTexture(parameter, reinterpret_cast<std::uintptr_t>(texture)) ? D3D_OK : D3DERR_INVALIDCALL;
+  const auto previous = values_.ExchangeTexture(parameter, reinterpret_cast<std::uintptr_t>(texture));
+  if (!previous) return D3DERR_INVALIDCALL;
+  if (texture) texture->AddRef();
+  if (auto* old = reinterpret_cast<IDirect3DBaseTexture9*>(*previous)) old->Release();
+  return D3D_OK;
 }
 
 HRESULT D3DEffect::Begin(UINT* passes, DWORD) {

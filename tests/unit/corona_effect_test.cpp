@@ -31,8 +31,9 @@ TEST(CoronaEffect, ValuesMustFitTheParameter) {
   EXPECT_FALSE(values.SetFloats(values.Find("Corona_Tex"), four, 1));
   EXPECT_FALSE(values.SetFloats(0, four, 1));
   EXPECT_FALSE(values.SetFloats(99, four, 1));
-  EXPECT_FALSE(values.SetTexture(values.Find("turn"), 0x1234));
-  EXPECT_TRUE(values.SetTexture(values.Find("Corona_Tex"), 0x1234));
+  EXPECT_FALSE(values.ExchangeTexture(values.Find("turn"), 0x1234));
+  EXPECT_EQ(values.ExchangeTexture(values.Find("Corona_Tex"), 0x1234), std::uintptr_t{0});
+  EXPECT_EQ(values.ExchangeTexture(values.Find("Corona_Tex"), 0x5678), std::uintptr_t{0x1234});
 }
 
 TEST(CoronaEffect, CommitFillsTheProgramsConstantRegisters) {

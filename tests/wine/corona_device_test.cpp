@@ -247,6 +247,26 @@ TEST_F(CoronaDevice, EndRestoresTheStateThePassChanged) {
   ReleaseOnce(pixelShader);
 }
 
+TEST_F(CoronaDevice, TheEffectHoldsAReferenceToItsTexture) {
+  const auto references = [](IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+  };
+  const ULONG alone = references(texture_);
+  const auto corona = effect_->GetParameterByName("Corona_Tex");
+  ASSERT_EQ(effect_->SetTexture(corona, texture_), D3D_OK);
+  EXPECT_EQ(references(texture_), alone + 1);
+  ASSERT_EQ(effect_->SetTexture(corona, texture_), D3D_OK);  // the same again: still one
+  EXPECT_EQ(references(texture_), alone + 1);
+  EXPECT_EQ(effect_->SetTexture(effect_->GetParameterByName("turn"), texture_), D3DERR_INVALIDCALL);
+  EXPECT_EQ(references(texture_), alone + 1);
+  ASSERT_EQ(effect_->SetTexture(corona, nullptr), D3D_OK);  // replaced: given back
+  EXPECT_EQ(references(texture_), alone);
+  ASSERT_EQ(effect_->SetTexture(corona, texture_), D3D_OK);
+  effect_.reset();  // released with the effect
+  EXPECT_EQ(references(texture_), alone);
+}
+
 TEST(CoronaEffectCreation, FailsWithTheReasonWithoutPixelShader2) {
   const std::string report = ProgramDir() + "\\effect-probe.txt";
   {
