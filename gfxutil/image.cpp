@@ -86,7 +86,12 @@ std::variant<Image, std::string> DecodeBitmap(const std::uint8_t* data, std::siz
   if (width <= 0 || rows == 0 || width > MaxSide || rows > MaxSide) return std::string("image size out of range");
 
   const std::int64_t stride = (static_cast<std::int64_t>(width) * 3 + 3) / 4 * 4;
-  const std::int64_t pixelsStart = ReadU32(data);  // the header's own size
+  // A 24-bit bitmap may still carry a colour table (biClrUsed entries of 4 bytes), which no pixel
+  // uses: the pixels follow it.
+  const std::int64_t headerSize = ReadU32(data);
+  const std::int64_t tableBytes = static_cast<std::int64_t>(ReadU32(data + 32)) * 4;
+  if (headerSize + tableBytes > static_cast<std::int64_t>(size)) return std::string("colour table truncated");
+  const std::int64_t pixelsStart = headerSize + tableBytes;
   if (pixelsStart + stride * rows > static_cast<std::int64_t>(size)) return std::string("pixel data truncated");
 
   Image image(width, static_cast<int>(rows));

@@ -45,6 +45,20 @@ TEST(Bitmap, TopDownRowsAreTakenInOrder) {
   EXPECT_EQ(decoded.At(0, 1), Rgb(9, 9, 9));
 }
 
+TEST(Bitmap, AColourTableBeforeThePixelsIsSkipped) {
+  Image image(2, 1);
+  image.At(0, 0) = Rgb(10, 20, 30);
+  image.At(1, 0) = Rgb(40, 50, 60);
+  auto bytes = EncodeBitmap(image);
+  // Two table entries after the header, each unlike any pixel.
+  const std::uint32_t entries = 2;
+  std::memcpy(bytes.data() + 32, &entries, 4);
+  bytes.insert(bytes.begin() + 40, 8, 0xEE);
+  const auto decoded = DecodeBitmap(bytes.data(), bytes.size());
+  ASSERT_TRUE(std::holds_alternative<Image>(decoded)) << std::get<std::string>(decoded);
+  EXPECT_EQ(std::get<Image>(decoded).pixels, image.pixels);
+}
+
 TEST(Bitmap, MalformedDataIsAnErrorNotARead) {
   const auto good = EncodeBitmap(Image(4, 4));
   auto with = [&](size_t offset, std::uint32_t value, int bytes) {
@@ -64,6 +78,8 @@ TEST(Bitmap, MalformedDataIsAnErrorNotARead) {
       with(4, 0x7FFFFFFF, 4),                                      // absurd width
       with(8, 0x80000000, 4),                                      // absurd height
       with(0, 0xFFFFFF00, 4),                                      // header claims to be huge
+      with(32, 2, 4),                                              // a colour table that isn't there
+      with(32, 0xFFFFFFFF, 4),                                     // a colour table larger than memory
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     const auto result = DecodeBitmap(cases[i].data(), cases[i].size());
