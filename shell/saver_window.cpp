@@ -31,7 +31,8 @@ int Shell::RunSaverWindow(WindowHandle parent) {
   int quitCode = 0;
   if (state.saverWindow != 0) {
     if (!state.previewMode) os.SetForegroundWindow(state.saverWindow);
-    quitCode = os.RunMessageLoop();
+    // A broken queue must not look like a normal close.
+    quitCode = os.RunMessageLoop().value_or(BrokenLoopExitCode);
   }
   UnloadPasswordVerifier();
   return quitCode;

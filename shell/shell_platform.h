@@ -38,7 +38,8 @@ class ShellPlatform {
   virtual ScreenRect ScreenClipBox() = 0;
   virtual bool RegisterSaverClass() = 0;
   virtual WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) = 0;
-  virtual int RunMessageLoop() = 0;  // returns the quit code
+  // The quit code; nothing when the message queue itself failed.
+  virtual std::optional<int> RunMessageLoop() = 0;
   virtual MessageId RegisterAutoPlayMessage() = 0;
 
   // Messages.

@@ -9,6 +9,7 @@ inline constexpr std::uint32_t MouseMoveThreshold = 4;
 inline constexpr std::uint32_t VerifyRetryInterval = 200;  // milliseconds
 inline constexpr std::uint32_t NoVerifyYet = 0xFFFFFFFF;
 inline constexpr std::uint8_t AcLineUnknown = 255;
+inline constexpr int BrokenLoopExitCode = -1;
 
 struct ShellState {
   ModuleHandle instance = 0;

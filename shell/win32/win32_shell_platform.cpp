@@ -105,15 +105,17 @@ WindowHandle Win32ShellPlatform::CreateSaverWindow(const SaverWindowLayout& layo
                                     nullptr));
 }
 
-int Win32ShellPlatform::RunMessageLoop() {
+std::optional<int> Win32ShellPlatform::RunMessageLoop() {
   MSG message{};
   // GetMessageA answers -1 only for invalid arguments, which a loop over every window can't have;
   // stopping there as well keeps a broken queue from spinning forever.
-  while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+  BOOL got;
+  while ((got = ::GetMessageA(&message, nullptr, 0, 0)) > 0) {
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }
-  return message.message == WM_QUIT ? static_cast<int>(message.wParam) : 0;
+  if (got < 0) return std::nullopt;
+  return static_cast<int>(message.wParam);
 }
 
 MessageId Win32ShellPlatform::RegisterAutoPlayMessage() { return ::RegisterWindowMessageA("QueryCancelAutoPlay"); }

@@ -20,7 +20,7 @@ class Win32ShellPlatform final : public shell::ShellPlatform {
   shell::ScreenRect ScreenClipBox() override;
   bool RegisterSaverClass() override;
   shell::WindowHandle CreateSaverWindow(const shell::SaverWindowLayout& layout) override;
-  int RunMessageLoop() override;
+  std::optional<int> RunMessageLoop() override;
   shell::MessageId RegisterAutoPlayMessage() override;
 
   shell::LResult PassToSaverWindowProc(shell::WindowHandle w, shell::MessageId m, shell::WParam wp,

@@ -38,7 +38,7 @@ class FakeShellPlatform final : public ShellPlatform {
   bool classRegisters = true;
   WindowHandle newWindow = 0x5000;
   SaverWindowLayout createdLayout;
-  int loopQuitCode = 7;
+  std::optional<int> loopQuitCode = 7;  // nothing: the queue broke
   MessageId autoPlayId = 0xC0DE;
   ScreenPoint cursor;
   std::uint32_t tick = 0;
@@ -92,7 +92,7 @@ class FakeShellPlatform final : public ShellPlatform {
     calls.push_back("CreateSaverWindow " + std::to_string(layout.parent));
     return newWindow;
   }
-  int RunMessageLoop() override {
+  std::optional<int> RunMessageLoop() override {
     calls.push_back("RunMessageLoop");
     return loopQuitCode;
   }

@@ -60,6 +60,12 @@ TEST(RunSaverWindow, FullScreenCoversTheVirtualScreen) {
   EXPECT_EQ(tail, (std::vector<std::string>{"SetForegroundWindow 20480", "RunMessageLoop"}));
 }
 
+TEST(RunSaverWindow, ABrokenMessageQueueEndsWithMinusOne) {
+  ShellWithFake t;
+  t.os.loopQuitCode = std::nullopt;
+  EXPECT_EQ(t.shell.RunSaverWindow(0), -1);
+}
+
 TEST(RunSaverWindow, FallsBackToTheScreenClipBoxWhenTheVirtualScreenIsEmpty) {
   for (const ScreenRect empty : {ScreenRect{0, 0, 0, 768}, ScreenRect{0, 0, 1024, 0}}) {
     ShellWithFake t;
