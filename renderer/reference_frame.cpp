@@ -16,7 +16,7 @@ void DrawReferenceFrame(gfx::Image* frame, const OrbitCamera& camera, HanabiAnim
     p.turn = d.turn;
     p.centre = d.pos0;
     p.lightColor = d.lightColor;
-    gfx::DrawCoronaSprite(*frame, p, textures[static_cast<size_t>(d.textureSlot)]);
+    DrawCoronaSprite(*frame, p, textures[static_cast<size_t>(d.textureSlot)]);
   }
 }
 

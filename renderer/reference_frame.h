@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "gfxutil/reference_renderer.h"
+#include "renderer/corona_reference.h"
 #include "renderer/hanabi_animation.h"
 #include "renderer/orbit_camera.h"
 

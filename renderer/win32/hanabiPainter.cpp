@@ -7,9 +7,9 @@
 
 #include <cstring>
 
-#include "gfxutil/reference_renderer.h"
 #include "gfxutil/win32/texture_from_resource.h"
 #include "renderer/corona_effect.h"
+#include "renderer/corona_reference.h"
 #include "shell/win32/error_report_win32.h"
 
 namespace vizo::renderer::win32 {
@@ -45,7 +45,7 @@ HRESULT HanabiPainter::CreateQuad(IDirect3DDevice9* device) {
     vizo::win32::ReportError(__FILE__, 49);
     return E_FAIL;
   }
-  for (const auto& v : gfx::PainterQuad) {
+  for (const auto& v : renderer::PainterQuad) {
     const float vertex[5] = {v.x, v.y, 0, v.u, v.v};
     std::memcpy(vertices, vertex, sizeof vertex);
     vertices += 5;

@@ -11,10 +11,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "gfxutil/reference_renderer.h"
 #include "gfxutil/win32/d3d_effect.h"
 #include "gfxutil/win32/texture_from_resource.h"
 #include "renderer/corona_effect.h"
+#include "renderer/corona_reference.h"
 
 namespace vizo::winetest {
 namespace {
@@ -60,7 +60,7 @@ class CoronaDevice : public ::testing::Test {
         SUCCEEDED(device_->CreateVertexBuffer(80, 0, D3DFVF_XYZ | D3DFVF_TEX1, D3DPOOL_DEFAULT, &quad_, nullptr)));
     float* vertices = nullptr;
     ASSERT_TRUE(SUCCEEDED(quad_->Lock(0, 80, reinterpret_cast<void**>(&vertices), 0)));
-    for (const auto& v : gfx::PainterQuad) {
+    for (const auto& v : renderer::PainterQuad) {
       *vertices++ = v.x, *vertices++ = v.y, *vertices++ = 0, *vertices++ = v.u, *vertices++ = v.v;
     }
     quad_->Unlock();
@@ -130,7 +130,7 @@ class CoronaDevice : public ::testing::Test {
 
   gfx::Image Reference(const std::vector<renderer::CoronaParameters>& sprites) const {
     gfx::Image frame(FrameSize, FrameSize);
-    for (const auto& s : sprites) gfx::DrawCoronaSprite(frame, s, reference_);
+    for (const auto& s : sprites) renderer::DrawCoronaSprite(frame, s, reference_);
     return frame;
   }
 

@@ -12,10 +12,10 @@
 #include <cstring>
 #include <vector>
 
-#include "gfxutil/reference_renderer.h"
 #include "gfxutil/shader_assembler.h"
 #include "renderer/corona_effect.h"
 #include "renderer/corona_programs.h"
+#include "renderer/corona_reference.h"
 #include "renderer/win32/cameraObject.h"
 #include "renderer/win32/hanabiPainter.h"
 

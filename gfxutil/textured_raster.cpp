@@ -1,4 +1,4 @@
-#include "reference_renderer.h"
+#include "textured_raster.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,25 +60,17 @@ std::variant<MipTexture, std::string> TextureFromBitmap(const std::uint8_t* data
   return MipTexture{MipChain(ScaleTriangle(image, NextPowerOfTwo(image.width), NextPowerOfTwo(image.height)))};
 }
 
-void DrawCoronaSprite(Image& frame, const renderer::CoronaParameters& p, const MipTexture& texture) {
+void AddTexturedParallelogram(Image& frame, const ScreenPoint& origin, const ScreenPoint& alongV,
+                              const ScreenPoint& alongU, const MipTexture& texture, const std::array<float, 3>& scale) {
   if (texture.levels.empty()) return;
-  const renderer::CoronaConstants c = renderer::ComputeCoronaConstants(p);
-  // All corners share the centre's z and w: the depth bounds keep or remove the whole sprite.
-  const float w = c.centre[3];
-  if (!(w > 0) || c.centre[2] < 0 || c.centre[2] > w) return;
-
-  // Corners in screen space, pixel centres at integer positions as in Direct3D 9.
-  std::array<std::array<float, 2>, 4> screen{};
-  for (size_t i = 0; i < 4; ++i) {
-    const auto clip = renderer::CoronaCorner(p, c, PainterQuad[i].x, PainterQuad[i].y);
-    screen[i] = {(clip[0] / w + 1) * 0.5f * static_cast<float>(frame.width),
-                 (1 - clip[1] / w) * 0.5f * static_cast<float>(frame.height)};
+  for (const ScreenPoint* corner : {&origin, &alongV, &alongU}) {
+    if (!std::isfinite((*corner)[0]) || !std::isfinite((*corner)[1])) return;
   }
-  // The quad is a parallelogram: corner 0 plus s along 0->1 (v) and t along 0->2 (u).
-  const float ex = screen[1][0] - screen[0][0], ey = screen[1][1] - screen[0][1];
-  const float fx = screen[2][0] - screen[0][0], fy = screen[2][1] - screen[0][1];
+  // A point is origin plus s along the v edge and t along the u edge.
+  const float ex = alongV[0] - origin[0], ey = alongV[1] - origin[1];
+  const float fx = alongU[0] - origin[0], fy = alongU[1] - origin[1];
   const float det = ex * fy - ey * fx;
-  if (det == 0) return;  // collapsed to a line or a point: nothing to draw
+  if (det == 0 || !std::isfinite(det)) return;  // collapsed to a line or a point, or beyond measure
 
   // Texture-space derivatives per pixel give the level of detail, the same everywhere.
   const float ds_dx = fy / det, ds_dy = -fx / det, dt_dx = -ey / det, dt_dy = ex / det;
@@ -87,27 +79,30 @@ void DrawCoronaSprite(Image& frame, const renderer::CoronaParameters& p, const M
   const float rho = std::max(std::hypot(dt_dx * tw, ds_dx * th), std::hypot(dt_dy * tw, ds_dy * th));
   const float lod = std::log2(rho);
 
-  float minX = screen[0][0], maxX = minX, minY = screen[0][1], maxY = minY;
-  for (const auto& s : screen) {
-    minX = std::min(minX, s[0]), maxX = std::max(maxX, s[0]);
-    minY = std::min(minY, s[1]), maxY = std::max(maxY, s[1]);
+  const ScreenPoint far = {alongV[0] + fx, alongV[1] + fy};
+  float minX = origin[0], maxX = minX, minY = origin[1], maxY = minY;
+  for (const ScreenPoint& p : {alongV, alongU, far}) {
+    minX = std::min(minX, p[0]), maxX = std::max(maxX, p[0]);
+    minY = std::min(minY, p[1]), maxY = std::max(maxY, p[1]);
   }
-  const int x0 = std::max(0, static_cast<int>(std::ceil(minX))),
-            x1 = std::min(frame.width - 1, static_cast<int>(std::floor(maxX)));
-  const int y0 = std::max(0, static_cast<int>(std::ceil(minY))),
-            y1 = std::min(frame.height - 1, static_cast<int>(std::floor(maxY)));
+  // Clipped to the frame while still floats: a corner may lie far beyond what an int holds.
+  const float left = std::max(0.0f, std::ceil(minX)),
+              right = std::min(static_cast<float>(frame.width - 1), std::floor(maxX));
+  const float topRow = std::max(0.0f, std::ceil(minY)),
+              bottomRow = std::min(static_cast<float>(frame.height - 1), std::floor(maxY));
+  if (!(left <= right && topRow <= bottomRow)) return;
+  const int x0 = static_cast<int>(left), x1 = static_cast<int>(right);
+  const int y0 = static_cast<int>(topRow), y1 = static_cast<int>(bottomRow);
   for (int y = y0; y <= y1; ++y) {
     for (int x = x0; x <= x1; ++x) {
-      const float px = static_cast<float>(x) - screen[0][0], py = static_cast<float>(y) - screen[0][1];
+      const float px = static_cast<float>(x) - origin[0], py = static_cast<float>(y) - origin[1];
       const float s = (px * fy - py * fx) / det;
       const float t = (ex * py - ey * px) / det;
-      if (s < 0 || s >= 1 || t < 0 || t >= 1) continue;  // half-open, so shared edges draw once
-      const Colour texel = Sample(texture, t, s, lod);   // u runs along 0->2, v along 0->1
-      const float scale = c.brightness;
+      if (!(s >= 0 && s < 1 && t >= 0 && t < 1)) continue;  // half-open, so shared edges draw once
+      const Colour texel = Sample(texture, t, s, lod);
       std::uint32_t& pixel = frame.At(x, y);
-      pixel = Rgb(AddSaturated(Red(pixel), texel.r * scale * p.lightColor[0]),
-                  AddSaturated(Green(pixel), texel.g * scale * p.lightColor[1]),
-                  AddSaturated(Blue(pixel), texel.b * scale * p.lightColor[2]));
+      pixel = Rgb(AddSaturated(Red(pixel), texel.r * scale[0]), AddSaturated(Green(pixel), texel.g * scale[1]),
+                  AddSaturated(Blue(pixel), texel.b * scale[2]));
     }
   }
 }

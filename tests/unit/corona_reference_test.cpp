@@ -1,9 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "gfxutil/reference_renderer.h"
+#include <limits>
 
-namespace vizo::gfx {
+#include "renderer/corona_reference.h"
+
+namespace vizo::renderer {
 namespace {
+
+using gfx::Image;
+using gfx::Matrix;
+using gfx::MipChain;
+using gfx::MipTexture;
+using gfx::Rgb;
 
 MipTexture Flat(std::uint32_t colour) {
   Image image(8, 8);
@@ -12,8 +20,8 @@ MipTexture Flat(std::uint32_t colour) {
 }
 
 // A sprite centred on screen at depth 1 (clip w = 1) in a frame of the given aspect.
-renderer::CoronaParameters Centred(float aspect, float size) {
-  renderer::CoronaParameters p;
+CoronaParameters Centred(float aspect, float size) {
+  CoronaParameters p;
   p.viewProjection = Matrix::Identity();
   p.centre = {0, 0, 1};
   p.aspect = aspect;
@@ -43,7 +51,7 @@ Extent LitExtent(const Image& frame) {
   return e;
 }
 
-TEST(ReferenceRenderer, SpriteIsSquareInPixelsWhenAspectMatchesTheFrame) {
+TEST(CoronaReference, SpriteIsSquareInPixelsWhenAspectMatchesTheFrame) {
   Image frame(200, 100);
   DrawCoronaSprite(frame, Centred(2.0f, 0.202f), Flat(Rgb(255, 255, 255)));
   const Extent e = LitExtent(frame);
@@ -56,7 +64,7 @@ TEST(ReferenceRenderer, SpriteIsSquareInPixelsWhenAspectMatchesTheFrame) {
   EXPECT_EQ(frame.At(100, 50), Rgb(255, 255, 255));
 }
 
-TEST(ReferenceRenderer, PullStretchesOnlyTheWidth) {
+TEST(CoronaReference, PullStretchesOnlyTheWidth) {
   Image frame(200, 100);
   auto p = Centred(2.0f, 0.202f);
   p.pull = 2;
@@ -66,7 +74,7 @@ TEST(ReferenceRenderer, PullStretchesOnlyTheWidth) {
   EXPECT_EQ(e.Height(), 51);
 }
 
-TEST(ReferenceRenderer, DepthBoundsKeepOrRemoveTheWholeSprite) {
+TEST(CoronaReference, DepthBoundsKeepOrRemoveTheWholeSprite) {
   const struct {
     float w;
     float z;
@@ -83,7 +91,7 @@ TEST(ReferenceRenderer, DepthBoundsKeepOrRemoveTheWholeSprite) {
   }
 }
 
-TEST(ReferenceRenderer, AddsWithSaturationAndScalesByBrightnessAndColour) {
+TEST(CoronaReference, AddsWithSaturationAndScalesByBrightnessAndColour) {
   Image frame(64, 64);
   auto p = Centred(1, 0.1f);
   p.lightColor = {0.6f, 0.2f, 0, 1};
@@ -103,7 +111,7 @@ TEST(ReferenceRenderer, AddsWithSaturationAndScalesByBrightnessAndColour) {
   EXPECT_EQ(LitExtent(unchanged).lit, 0);
 }
 
-TEST(ReferenceRenderer, NegativeSizeIsTheSpriteTurnedHalfRound) {
+TEST(CoronaReference, NegativeSizeIsTheSpriteTurnedHalfRound) {
   Image pattern(8, 8);
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 8; ++x) pattern.At(x, y) = Rgb(x * 30, y * 30, 0);
@@ -118,11 +126,34 @@ TEST(ReferenceRenderer, NegativeSizeIsTheSpriteTurnedHalfRound) {
   int differing = 0;
   for (size_t i = 0; i < negative.pixels.size(); ++i) {
     const std::uint32_t a = negative.pixels[i], b = turned.pixels[i];
-    differing += std::abs(Red(a) - Red(b)) > 8 || std::abs(Green(a) - Green(b)) > 8 ? 1 : 0;
+    differing += std::abs(gfx::Red(a) - gfx::Red(b)) > 8 || std::abs(gfx::Green(a) - gfx::Green(b)) > 8 ? 1 : 0;
   }
   EXPECT_LE(differing, 100);  // at most the outline, where rounding decides coverage
   EXPECT_GT(LitExtent(negative).lit, 1000);
 }
 
+TEST(CoronaReference, CornersBeyondWhatAnIntHoldsAreClippedAndUnmeasurableOnesDrawNothing) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const struct {
+    float size, aspect, pull;
+    bool everyPixel, fullRowsOnly, nothing;
+  } cases[] = {
+      {1e15f, 1, 1, true, true, false},       // corners near 1e17 pixels away: the whole frame
+      {0.1f, 1e-30f, 1, false, true, false},  // stretched sideways: a band across the frame
+      {1e30f, 1, 1, false, true, true},       // its area overflows a float: nothing
+      {0.1f, 1, nan, false, true, true},
+  };
+  for (const auto& c : cases) {
+    Image frame(64, 64);
+    auto p = Centred(c.aspect, c.size);
+    p.pull = c.pull;
+    DrawCoronaSprite(frame, p, Flat(Rgb(255, 255, 255)));
+    const Extent e = LitExtent(frame);
+    EXPECT_EQ(e.lit == 64 * 64, c.everyPixel) << c.size << " " << c.aspect << " " << c.pull;
+    EXPECT_EQ(e.lit % 64 == 0, c.fullRowsOnly) << c.size << " " << c.aspect << " " << c.pull;
+    EXPECT_EQ(e.lit == 0, c.nothing) << c.size << " " << c.aspect << " " << c.pull;
+  }
+}
+
 }  // namespace
-}  // namespace vizo::gfx
+}  // namespace vizo::renderer
