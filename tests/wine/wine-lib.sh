@@ -7,39 +7,35 @@ use_prefix() {
   export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 }
 
-# start_xvfb NAME_VAR PID_VAR: starts Xvfb on a free display and sets the two variables to its
-# display name and process id.
-start_xvfb() {
+# start_x_server NAME_VAR PID_VAR SERVER ARGUMENTS...: starts an X server that takes -displayfd on
+# a free display and sets the two variables to its display name and process id.
+start_x_server() {
   local -n out_display=$1 out_pid=$2
-  local fifo number=
+  local server=$3 fifo number=
+  shift 3
   fifo=$(mktemp -u) && mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$fifo" </dev/null >/dev/null 2>&1 &
+  "$server" -displayfd 3 "$@" 3>"$fifo" </dev/null >/dev/null 2>&1 &
   out_pid=$!
   read -r -t 20 number <"$fifo"
   rm -f "$fifo"
   if [ -z "$number" ]; then
-    echo "Xvfb did not start" >&2
+    echo "$server did not start" >&2
     return 1
   fi
   out_display=":$number"
 }
 
-# start_two_monitors NAME_VAR PID_VAR LOGFILE: like start_xvfb, but an X server that shows Wine two
-# 1024 x 768 monitors side by side (Xorg's dummy driver; needs root).
+# start_xvfb NAME_VAR PID_VAR: an Xvfb display.
+start_xvfb() {
+  start_x_server "$1" "$2" Xvfb -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp
+}
+
+# start_two_monitors NAME_VAR PID_VAR LOGFILE: an X server that shows Wine two 1024 x 768
+# monitors side by side (Xorg's dummy driver; needs root).
 start_two_monitors() {
   local -n out_display=$1 out_pid=$2
-  local fifo number= config
-  config="$(dirname "${BASH_SOURCE[0]}")/xorg-two-monitors.conf"
-  fifo=$(mktemp -u) && mkfifo "$fifo"
-  Xorg -displayfd 3 -config "$config" -noreset -nolisten tcp -logfile "$3" 3>"$fifo" </dev/null >/dev/null 2>&1 &
-  out_pid=$!
-  read -r -t 20 number <"$fifo"
-  rm -f "$fifo"
-  if [ -z "$number" ]; then
-    echo "Xorg did not start; see $3" >&2
-    return 1
-  fi
-  out_display=":$number"
+  start_x_server "$1" "$2" Xorg -config "$(dirname "${BASH_SOURCE[0]}")/xorg-two-monitors.conf" -noreset \
+    -nolisten tcp -logfile "$3" || { echo "see $3" >&2; return 1; }
   # The screen starts as one output; the second monitor is a second output to its right. Wine
   # asks for the outputs without a probe, and until one has run it sees only the first: the last
   # query probes.
