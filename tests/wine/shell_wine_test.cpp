@@ -204,6 +204,59 @@ TEST(SaverWithAForeignDisplaySize, RunsAtTheDesktopSizeAndLeavesTheFileAlone) {
   RemoveSettings();
 }
 
+TEST(BadSettingsFiles, TheSaverAndTheDialogKeepWorkingAndLeaveTheFileAsItWas) {
+  const std::string longLine = "[main]\r\nHanabi=" + std::string(70000, '7') + "\r\nDisplay=800 x 600\r\n";
+  std::string binary;
+  for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 37 + 11) % 256);
+  const struct {
+    const char* name;
+    std::string bytes;  // empty: a folder in the file's place
+  } cases[] = {
+      {"garbage", "this is not\r\nan ini file ] [ = ==\r\n"},
+      {"binary", binary},
+      {"a line over 64 KB", longLine},
+      {"0 x 0", AllEightKeys("10", "0 x 0")},
+      {"-5 x 3", AllEightKeys("10", "-5 x 3")},
+      {"99999 x 99999", AllEightKeys("10", "99999 x 99999")},
+      {"1 x 1410065408", AllEightKeys("10", "1 x 1410065408")},
+      {"abc", AllEightKeys("10", "abc")},
+      {"a folder", ""},
+  };
+  for (const auto& c : cases) {
+    RemoveSettings();
+    if (c.bytes.empty()) {
+      ASSERT_TRUE(CreateDirectoryA(SettingsPath().c_str(), nullptr));
+    } else {
+      ASSERT_TRUE(WriteFileBytes(SettingsPath(), c.bytes));
+    }
+    {
+      Process saver(SaverPath(), "/s");
+      ASSERT_NE(WaitForFullScreenSaver(saver), nullptr) << c.name;
+      EXPECT_TRUE(FireworksShow("bad-settings")) << c.name;
+      EXPECT_TRUE(ProcessWindows(saver.Id(), "#32770", nullptr).empty()) << c.name << ": an error box is up";
+      PressKey(VK_SPACE);
+      EXPECT_EQ(saver.WaitForExit(), 0u) << c.name;
+    }
+    {
+      Process dialog(SaverPath(), "/c");
+      HWND box = nullptr;
+      ASSERT_TRUE(PumpUntil([&] {
+        const auto found = ProcessWindows(dialog.Id(), "#32770", nullptr);
+        box = found.empty() ? nullptr : found.front();
+        return box && IsWindowVisible(box);
+      })) << c.name;
+      PostMessageA(GetDlgItem(box, 1016), BM_CLICK, 0, 0);  // Cancel
+      EXPECT_EQ(dialog.WaitForExit(), 1016u) << c.name;
+    }
+    if (c.bytes.empty()) {
+      EXPECT_NE(GetFileAttributesA(SettingsPath().c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u) << c.name;
+    } else {
+      EXPECT_EQ(ReadFileBytes(SettingsPath()), c.bytes) << c.name;
+    }
+  }
+  RemoveSettings();
+}
+
 TEST(SaverWithoutDirect3D, ReportsEachFailureAndEndsWithOne) {
   // Wine's Direct3D without a 3-D renderer, for the saver alone: no device can be created, neither
   // at the desktop's size nor after falling back to it from a size the screen can't show.
