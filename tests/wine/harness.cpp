@@ -322,6 +322,26 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
   return std::fclose(out) == 0 && written;
 }
 
+std::wstring DismissNextReport(const Process& process) {
+  HWND box = nullptr;
+  if (!PumpUntil([&] {
+        const auto boxes = ProcessWindows(process.Id(), "#32770", "Error");
+        box = boxes.empty() ? nullptr : boxes.front();
+        return box && IsWindowVisible(box);
+      })) {
+    return {};
+  }
+  const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  PumpUntil([box] { return !IsWindow(box); });
+  return text;
+}
+
+bool ReportNames(const std::wstring& text, const wchar_t* file, int line) {
+  return text.find(std::wstring(L"ファイル : ") + file) != std::wstring::npos &&
+         text.find(L"行番号 : " + std::to_wstring(line)) != std::wstring::npos;
+}
+
 std::wstring WindowText(HWND window) {
   // GetWindowText would give another process's control only the name it was created with.
   wchar_t text[512] = {};

@@ -97,6 +97,12 @@ std::string SettingsPath();
 void RemoveSettings();
 std::string AllEightKeys(const char* hanabi, const char* display);
 
+// Waits for the process's next error report box, dismisses it and returns its text (empty when
+// none came).
+std::wstring DismissNextReport(const Process& process);
+// Whether a report's text names this source file and line.
+bool ReportNames(const std::wstring& text, const wchar_t* file, int line);
+
 // A window's text (WM_GETTEXT), also from another process.
 std::wstring WindowText(HWND window);
 

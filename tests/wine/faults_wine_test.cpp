@@ -1,0 +1,123 @@
+// Faults injected into the real saver: a stand-in d3d9.dll beside a copy of it forwards to Wine's
+// Direct3D and fails on command (see standins/d3d9.cpp). Each case: exit code, reports, whether
+// frames come back, and no hang.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace vizo::winetest {
+namespace {
+
+std::string FaultSaverPath() { return ProgramDir() + "\\faults\\vizovizo.scr"; }
+
+class SaverFault : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    SetEnvironmentVariableA("VIZO_D3D9_FAULT", nullptr);
+    SetEnvironmentVariableA("VIZO_STANDIN_LOG", nullptr);
+  }
+
+  // The saver's next start meets this fault.
+  void Inject(const char* fault) {
+    log_ = ProgramDir() + "\\faults\\" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log";
+    DeleteFileA(log_.c_str());
+    SetEnvironmentVariableA("VIZO_D3D9_FAULT", fault);
+    SetEnvironmentVariableA("VIZO_STANDIN_LOG", log_.c_str());
+  }
+  std::string Log() const {
+    std::string text = ReadFileBytes(log_).value_or("");
+    std::erase(text, '\r');
+    return text;
+  }
+  // Recovery takes a few seconds of frames; a loaded machine may take several times that.
+  bool LogShows(const std::string& line) const {
+    return PumpUntil([&] { return Log().find(line + "\n") != std::string::npos; }, 4 * DefaultTimeoutMs);
+  }
+
+  // For the saver alone: the stand-in beside it first, Wine's own behind it.
+  ScopedRegistryValue standIn_{"Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "d3d9", "native,builtin"};
+  std::string log_;
+};
+
+// Lit pixels on the screen: the saver draws.
+bool FramesShow() {
+  return PumpUntil([] {
+    const Screenshot shot = CaptureScreen();
+    int lit = 0;
+    for (const auto pixel : shot.pixels) lit += pixel != 0 ? 1 : 0;
+    return lit > 500;
+  });
+}
+
+TEST_F(SaverFault, ARefusedHardwareDeviceFallsBackToSoftwareVertices) {
+  Inject("hal-hw");
+  Process saver(FaultSaverPath(), "/s");
+  ASSERT_NE(WaitForFullScreenSaver(saver), nullptr);
+  EXPECT_TRUE(FramesShow());
+  EXPECT_EQ(Log(), "create hal hw refused\ncreate hal sw done\n");
+  PressKey(VK_SPACE);
+  EXPECT_EQ(saver.WaitForExit(), 0u);
+}
+
+TEST_F(SaverFault, ALostDeviceIsResetOnceItCanBeAndDrawsAgain) {
+  Inject("lost");
+  Process saver(FaultSaverPath(), "/s");
+  ASSERT_NE(WaitForFullScreenSaver(saver), nullptr);
+  ASSERT_TRUE(LogShows("30 presents after the reset")) << Log();
+  // Not before the device said it could be reset (after 29 status checks of being lost), and once.
+  EXPECT_EQ(Log(), "create hal hw done\ndevice lost\nreset done after 30 status checks\n30 presents after the reset\n");
+  EXPECT_TRUE(FramesShow());
+  PressKey(VK_SPACE);
+  EXPECT_EQ(saver.WaitForExit(), 0u);
+}
+
+TEST_F(SaverFault, RefusedResetsAreTriedAgainOnLaterTicks) {
+  Inject("reset-fails");
+  Process saver(FaultSaverPath(), "/s");
+  ASSERT_NE(WaitForFullScreenSaver(saver), nullptr);
+  ASSERT_TRUE(LogShows("30 presents after the reset")) << Log();
+  // One attempt per tick, each after a status check of its own (the first tick asks twice: once
+  // about the failed present, once before resetting).
+  EXPECT_EQ(Log(),
+            "create hal hw done\ndevice lost\nreset refused after 2 status checks\nreset refused after 3 status "
+            "checks\nreset refused after 4 status checks\nreset done after 5 status checks\n30 presents after the "
+            "reset\n");
+  EXPECT_TRUE(FramesShow());
+  PressKey(VK_SPACE);
+  EXPECT_EQ(saver.WaitForExit(), 0u);
+}
+
+TEST_F(SaverFault, FailedResourcesAreReportedInOrderAndEndWithOne) {
+  const struct {
+    const char* fault;
+    int painterLine;
+  } cases[] = {{"texture", 70}, {"vertex-buffer", 46}};
+  for (const auto& c : cases) {
+    Inject(c.fault);
+    Process saver(FaultSaverPath(), "/s");
+    EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"hanabiPainter.cpp", c.painterLine)) << c.fault;
+    EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"ScreenMain.cpp", 218)) << c.fault;
+    EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"Quellar.cpp", 74)) << c.fault;
+    EXPECT_EQ(saver.WaitForExit(), 1u) << c.fault;
+  }
+}
+
+TEST_F(SaverFault, APreviewRecoversFromALostDevice) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "FaultPreviewHost";
+  RegisterClassA(&windowClass);
+  HWND host = CreateWindowExA(0, "FaultPreviewHost", "Host", WS_POPUP | WS_VISIBLE, 100, 100, 152, 112, nullptr,
+                              nullptr, windowClass.hInstance, nullptr);
+  ASSERT_NE(host, nullptr);
+  Inject("lost");
+  Process saver(FaultSaverPath(), "/p " + std::to_string(reinterpret_cast<UINT_PTR>(host)));
+  EXPECT_TRUE(LogShows("30 presents after the reset")) << Log();
+  EXPECT_NE(Log().find("reset done after 30 status checks\n"), std::string::npos) << Log();
+  DestroyWindow(host);
+  EXPECT_EQ(saver.WaitForExit(), 0u);
+}
+
+}  // namespace
+}  // namespace vizo::winetest

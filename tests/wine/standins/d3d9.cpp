@@ -1,0 +1,151 @@
+// Stands in for d3d9.dll: forwards to Wine's own Direct3D 9 and fails on command, for the fault
+// cases of the saver. VIZO_D3D9_FAULT names the fault; what happened goes to VIZO_STANDIN_LOG.
+//   hal-hw        creating a HAL device with hardware vertex processing is refused
+//   texture       every texture creation fails
+//   vertex-buffer every vertex buffer creation fails
+//   lost          after 30 presents the device is lost for 30 status checks, then needs a reset
+//   reset-fails   after 30 presents the device needs a reset; the first 3 are refused
+// Only the few methods a fault needs are replaced, in a copy of the real object's method table.
+#define CINTERFACE
+#include <d3d9.h>
+
+#include <cstring>
+#include <string>
+
+#include "standin_log.h"
+
+namespace {
+
+enum class Fault { None, HalHardware, Texture, VertexBuffer, Lost, ResetFails };
+enum class Phase { Normal, Lost, NeedsReset };
+
+Fault g_fault = Fault::None;
+Phase g_phase = Phase::Normal;
+int g_presents = 0;
+int g_statusChecks = 0;  // since the loss
+int g_resetsRefused = 0;
+int g_presentsSinceReset = -1;  // -1: no reset yet
+
+const IDirect3D9Vtbl* g_realDirect3D = nullptr;
+IDirect3D9Vtbl g_direct3DTable;
+const IDirect3DDevice9Vtbl* g_realDevice = nullptr;
+IDirect3DDevice9Vtbl g_deviceTable;
+
+Fault FaultFromEnvironment() {
+  char name[64] = {};
+  GetEnvironmentVariableA("VIZO_D3D9_FAULT", name, sizeof name);
+  const struct {
+    const char* name;
+    Fault fault;
+  } faults[] = {{"hal-hw", Fault::HalHardware},
+                {"texture", Fault::Texture},
+                {"vertex-buffer", Fault::VertexBuffer},
+                {"lost", Fault::Lost},
+                {"reset-fails", Fault::ResetFails}};
+  for (const auto& f : faults) {
+    if (std::strcmp(name, f.name) == 0) return f.fault;
+  }
+  return Fault::None;
+}
+
+HRESULT WINAPI TestCooperativeLevel(IDirect3DDevice9* device) {
+  if (g_phase == Phase::Normal) return g_realDevice->TestCooperativeLevel(device);
+  ++g_statusChecks;
+  if (g_phase == Phase::Lost && g_statusChecks >= 30) g_phase = Phase::NeedsReset;
+  return g_phase == Phase::Lost ? D3DERR_DEVICELOST : D3DERR_DEVICENOTRESET;
+}
+
+HRESULT WINAPI Present(IDirect3DDevice9* device, const RECT* source, const RECT* target, HWND window,
+                       const RGNDATA* dirty) {
+  if (g_phase != Phase::Normal) return D3DERR_DEVICELOST;
+  const HRESULT result = g_realDevice->Present(device, source, target, window, dirty);
+  if (FAILED(result)) return result;
+  if (g_presentsSinceReset >= 0 && ++g_presentsSinceReset == 30) StandinLog("30 presents after the reset");
+  if (++g_presents == 30 && (g_fault == Fault::Lost || g_fault == Fault::ResetFails)) {
+    g_phase = g_fault == Fault::Lost ? Phase::Lost : Phase::NeedsReset;
+    g_statusChecks = 0;
+    StandinLog("device lost");
+  }
+  return result;
+}
+
+HRESULT WINAPI Reset(IDirect3DDevice9* device, D3DPRESENT_PARAMETERS* parameters) {
+  if (g_phase == Phase::Lost) return D3DERR_DEVICELOST;
+  if (g_phase == Phase::NeedsReset && g_fault == Fault::ResetFails && g_resetsRefused < 3) {
+    ++g_resetsRefused;
+    StandinLog("reset refused after %d status checks", g_statusChecks);
+    return D3DERR_INVALIDCALL;
+  }
+  const HRESULT result = g_realDevice->Reset(device, parameters);
+  StandinLog("reset %s after %d status checks", SUCCEEDED(result) ? "done" : "failed", g_statusChecks);
+  if (SUCCEEDED(result) && g_phase == Phase::NeedsReset) {
+    g_phase = Phase::Normal;
+    g_presentsSinceReset = 0;
+  }
+  return result;
+}
+
+HRESULT WINAPI CreateTexture(IDirect3DDevice9* device, UINT width, UINT height, UINT levels, DWORD usage,
+                             D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* shared) {
+  if (g_fault == Fault::Texture) {
+    StandinLog("texture refused");
+    return E_OUTOFMEMORY;
+  }
+  return g_realDevice->CreateTexture(device, width, height, levels, usage, format, pool, texture, shared);
+}
+
+HRESULT WINAPI CreateVertexBuffer(IDirect3DDevice9* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                  IDirect3DVertexBuffer9** buffer, HANDLE* shared) {
+  if (g_fault == Fault::VertexBuffer) {
+    StandinLog("vertex buffer refused");
+    return E_OUTOFMEMORY;
+  }
+  return g_realDevice->CreateVertexBuffer(device, length, usage, fvf, pool, buffer, shared);
+}
+
+HRESULT WINAPI CreateDevice(IDirect3D9* direct3d, UINT adapter, D3DDEVTYPE type, HWND focus, DWORD flags,
+                            D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) {
+  const char* kind = type == D3DDEVTYPE_HAL ? "hal" : "ref";
+  const char* vertices = (flags & D3DCREATE_HARDWARE_VERTEXPROCESSING) ? "hw" : "sw";
+  if (g_fault == Fault::HalHardware && type == D3DDEVTYPE_HAL && (flags & D3DCREATE_HARDWARE_VERTEXPROCESSING)) {
+    StandinLog("create %s %s refused", kind, vertices);
+    return D3DERR_NOTAVAILABLE;
+  }
+  const HRESULT result = g_realDirect3D->CreateDevice(direct3d, adapter, type, focus, flags, parameters, device);
+  StandinLog("create %s %s %s", kind, vertices, SUCCEEDED(result) ? "done" : "failed");
+  if (SUCCEEDED(result)) {
+    if (!g_realDevice) {
+      g_realDevice = (*device)->lpVtbl;
+      g_deviceTable = *g_realDevice;
+      g_deviceTable.TestCooperativeLevel = TestCooperativeLevel;
+      g_deviceTable.Present = Present;
+      g_deviceTable.Reset = Reset;
+      g_deviceTable.CreateTexture = CreateTexture;
+      g_deviceTable.CreateVertexBuffer = CreateVertexBuffer;
+    }
+    (*device)->lpVtbl = &g_deviceTable;
+  }
+  return result;
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVersion) {
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  HMODULE real = LoadLibraryA((std::string(system) + "\\d3d9.dll").c_str());
+  using CreateFn = IDirect3D9*(WINAPI*)(UINT);
+  // Through a plain pointer: GetProcAddress's own type says nothing of the entry's.
+  const auto entry = real ? reinterpret_cast<void*>(GetProcAddress(real, "Direct3DCreate9")) : nullptr;
+  const auto create = reinterpret_cast<CreateFn>(entry);
+  IDirect3D9* direct3d = create ? create(sdkVersion) : nullptr;
+  if (!direct3d) return nullptr;
+  g_fault = FaultFromEnvironment();
+  if (!g_realDirect3D) {
+    g_realDirect3D = direct3d->lpVtbl;
+    g_direct3DTable = *g_realDirect3D;
+    g_direct3DTable.CreateDevice = CreateDevice;
+  }
+  direct3d->lpVtbl = &g_direct3DTable;
+  return direct3d;
+}
