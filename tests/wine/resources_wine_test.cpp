@@ -7,8 +7,11 @@
 #include <d3d9.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "gfxutil/win32/texture_from_resource.h"
+#include "vizo_version.h"
 
 namespace vizo::winetest {
 namespace {
@@ -62,6 +65,35 @@ TEST_F(SaverResources, HoldsTheImagesDialogNameAndIconInTheJapaneseLocale) {
   EXPECT_EQ(FindResourceA(module_, "HANABI.OBJ", "OBJ"), nullptr);
   // Names are found regardless of case, as the painter asks for them.
   EXPECT_NE(FindResourceA(module_, "img/hanabi3.bmp", RT_BITMAP), nullptr);
+}
+
+TEST(SaverVersion, FilePropertiesShowTheProductAndTheProjectVersionInJapanese) {
+  const std::string path = SaverPath();
+  DWORD ignored = 0;
+  std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), &ignored));
+  ASSERT_FALSE(info.empty());
+  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  const DWORD major = VIZO_VERSION_MAJOR, minor = VIZO_VERSION_MINOR, patch = VIZO_VERSION_PATCH;
+  EXPECT_EQ(fixed->dwFileVersionMS, major << 16 | minor);
+  EXPECT_EQ(fixed->dwFileVersionLS, patch << 16);
+  EXPECT_EQ(fixed->dwProductVersionMS, major << 16 | minor);
+  WORD* translation = nullptr;
+  ASSERT_TRUE(
+      VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+  EXPECT_EQ(translation[0], Japanese);
+  const auto text = [&](const char* name) {
+    char* value = nullptr;
+    const std::string key = std::string("\\StringFileInfo\\041104B0\\") + name;
+    return VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) ? std::string(value)
+                                                                                               : std::string();
+  };
+  EXPECT_EQ(text("ProductName"), "vizovizo");
+  EXPECT_EQ(text("FileVersion"), VIZO_VERSION_TEXT);
+  EXPECT_EQ(text("ProductVersion"), VIZO_VERSION_TEXT);
+  EXPECT_EQ(text("FileDescription").rfind("vizovizo", 0), 0u);
 }
 
 }  // namespace
