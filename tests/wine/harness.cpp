@@ -248,12 +248,12 @@ bool PlaceCursor(int x, int y) {
   });
 }
 
-Screenshot CaptureScreen() {
+Screenshot CaptureScreen(const RECT* area) {
   Screenshot shot;
-  shot.width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  shot.height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  shot.width = area ? area->right - area->left : GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  shot.height = area ? area->bottom - area->top : GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  const int left = area ? area->left : GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = area ? area->top : GetSystemMetrics(SM_YVIRTUALSCREEN);
   shot.pixels.resize(static_cast<size_t>(shot.width) * static_cast<size_t>(shot.height));
 
   BITMAPINFO info{};

@@ -84,7 +84,8 @@ struct Screenshot {
     return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
   }
 };
-Screenshot CaptureScreen();
+// The whole virtual screen, or the given part of it.
+Screenshot CaptureScreen(const RECT* area = nullptr);
 // Writes the screenshot as a .bmp into the build tree's artifact folder and returns its path.
 std::string SaveArtifact(const Screenshot& shot, const std::string& name);
 
