@@ -42,18 +42,6 @@ ParameterHandle ParameterValues::Find(std::string_view name) const {
   return 0;
 }
 
-bool ParameterValues::SetFloats(ParameterHandle handle, const float* values, std::size_t count) {
-  if (handle == 0 || handle > specs_.size() || !values) return false;
-  const std::size_t index = handle - 1;
-  if (count != floatCounts_[index] || count == 0) return false;
-  if (count == 1) {
-    values_[index][0] = values[0];  // most settings are single floats; skip the copy call
-  } else {
-    std::memcpy(values_[index].data(), values, count * sizeof(float));
-  }
-  return true;
-}
-
 std::optional<std::uintptr_t> ParameterValues::ExchangeTexture(ParameterHandle handle, std::uintptr_t texture) {
   if (handle == 0 || handle > specs_.size() || specs_[handle - 1].kind != ParameterKind::Texture) return std::nullopt;
   return std::exchange(textures_[handle - 1], texture);

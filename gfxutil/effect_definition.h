@@ -3,6 +3,7 @@
 // constants follow from the parameters. The parameter store keeps the values between draws.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -60,8 +61,15 @@ class ParameterValues {
   // Exact, case-sensitive names.
   ParameterHandle Find(std::string_view name) const;
 
-  // False for a wrong handle or a value of the wrong size for the parameter's kind.
-  bool SetFloats(ParameterHandle handle, const float* values, std::size_t count);
+  // False for a wrong handle or a value of the wrong size for the parameter's kind. Inline: the
+  // painter sets five of these on each of a frame's thousand calls.
+  bool SetFloats(ParameterHandle handle, const float* values, std::size_t count) {
+    if (handle == 0 || handle > specs_.size()) return false;
+    const std::size_t index = handle - 1;
+    if (count != floatCounts_[index] || count == 0) return false;
+    std::copy(values, values + count, values_[index].data());
+    return true;
+  }
   // The texture it held before, or nothing (and no change) for a wrong handle.
   std::optional<std::uintptr_t> ExchangeTexture(ParameterHandle handle, std::uintptr_t texture);
 

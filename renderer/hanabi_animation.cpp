@@ -28,6 +28,17 @@ gfx::Vector3 OrbitPoint(int step) {
   return points[static_cast<size_t>(step)];
 }
 
+// The spin's 252 angles, worked out once.
+float SpinTurn(int step) {
+  static const auto turns = [] {
+    std::array<float, 252> table{};
+    for (int i = 0; i < 252; ++i)
+      table[static_cast<size_t>(i)] = static_cast<float>(i * (1.0 / 252) * 6.2831854820251465);
+    return table;
+  }();
+  return turns[static_cast<size_t>(step)];
+}
+
 }  // namespace
 
 void HanabiAnimation::SeedOnFirstCall() {
@@ -61,7 +72,7 @@ SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
   draw.coronaSize = size * 10;
 
   if (++spinStep_ > 504) spinStep_ = 0;
-  draw.turn = static_cast<float>((spinStep_ % 252) * (1.0 / 252) * 6.2831854820251465);
+  draw.turn = SpinTurn(spinStep_ % 252);
 
   orbitStep_ += 1.0f;
   if (orbitStep_ >= OrbitSteps) orbitStep_ = 0;
@@ -86,7 +97,8 @@ SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
     draw.textureSlot = textureIndex_;
   }
 
-  draw.draws = i % spacing == 0 && size >= 0 && i < 800;
+  // Spacing 1 (the highest load, the default) needs no division.
+  draw.draws = (spacing == 1 || i % spacing == 0) && size >= 0 && i < 800;
   return draw;
 }
 
