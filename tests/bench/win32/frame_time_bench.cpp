@@ -1,7 +1,9 @@
 // Milliseconds per frame on the real device, the saver's frame against a minimal program that
 // draws sprites of the same animation (same seed, worked out beforehand) with the same quad,
 // textures, programs and states, and nothing else.
-//   wine-run STATE frame_time_bench.exe SAVER.scr [FRAMES]
+//   wine-run STATE frame_time_bench.exe SAVER.scr [FRAMES] [WxH]
+// (default 100 frames of 1024x768; a small size such as 160x120 shows the per-call overhead that
+// fill hides at full size).
 #include <windows.h>
 
 #include <d3d9.h>
@@ -21,7 +23,6 @@
 
 namespace {
 
-constexpr int Width = 1024, Height = 768;
 
 double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   LARGE_INTEGER frequency;
@@ -51,14 +52,16 @@ struct Sprite {
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const int frames = argc > 2 ? std::atoi(argv[2]) : 100;
+  int width = 1024, height = 768;
+  if (argc > 3 && (std::sscanf(argv[3], "%dx%d", &width, &height) != 2 || width < 1 || height < 1)) return 2;
   HMODULE saver = LoadLibraryExA(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE);
   HWND window =
-      CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, Width, Height, nullptr, nullptr, nullptr, nullptr);
+      CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
   IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
   if (!saver || !window || !direct3d) return 1;
   D3DPRESENT_PARAMETERS present{};
-  present.BackBufferWidth = Width;
-  present.BackBufferHeight = Height;
+  present.BackBufferWidth = static_cast<UINT>(width);
+  present.BackBufferHeight = static_cast<UINT>(height);
   present.BackBufferFormat = D3DFMT_X8R8G8B8;
   present.BackBufferCount = 1;
   present.SwapEffect = D3DSWAPEFFECT_DISCARD;
@@ -75,7 +78,7 @@ int main(int argc, char** argv) {
   vizo::renderer::win32::HanabiPainter painter;
   if (FAILED(painter.Init(device, saver)) || !painter.effect) return 1;
   vizo::renderer::OrbitCamera camera;
-  camera.SetAspect(Width, Height);
+  camera.SetAspect(width, height);
 
   // The saver's frames.
   auto saverFrames = [&](int count) {
@@ -186,7 +189,7 @@ int main(int argc, char** argv) {
     minimalMs = std::min(minimalMs, Milliseconds(start, end) / frames);
   }
 
-  std::printf("%d frames of %dx%d, %.0f sprites a frame\n", frames, Width, Height, static_cast<double>(drawn) / frames);
+  std::printf("%d frames of %dx%d, %.0f sprites a frame\n", frames, width, height, static_cast<double>(drawn) / frames);
   std::printf("saver frame:   %.2f ms\nminimal frame: %.2f ms\nsaver / minimal: %.3f\n", saverMs, minimalMs,
               saverMs / minimalMs);
   vertexShader->Release();
