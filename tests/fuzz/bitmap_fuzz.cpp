@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto decoded = vizo::gfx::DecodeBitmap(data, size);
   if (const auto* image = std::get_if<vizo::gfx::Image>(&decoded)) {
     FUZZ_CHECK(image->width > 0 && image->height > 0);
-    FUZZ_CHECK(image->pixels.size() == static_cast<std::size_t>(image->width) * static_cast<std::size_t>(image->height));
+    FUZZ_CHECK(image->pixels.size() ==
+               static_cast<std::size_t>(image->width) * static_cast<std::size_t>(image->height));
   }
   const auto texture = vizo::gfx::TextureFromBitmap(data, size);
   if (const auto* mips = std::get_if<vizo::gfx::MipTexture>(&texture)) {

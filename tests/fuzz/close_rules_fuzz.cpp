@@ -81,16 +81,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 1; i + 2 < size; i += 3) {
     const std::uint8_t a = data[i + 1], b = data[i + 2];
     switch (data[i] % 14) {
-      case 0: run.Deliver(msg::KeyDown, a, 0); break;
-      case 1: run.Deliver(msg::SysKeyDown, a, 0); break;
-      case 2: run.Deliver(a % 3 == 0 ? msg::LButtonDown : a % 3 == 1 ? msg::RButtonDown : msg::MButtonDown, 0, 0); break;
+      case 0:
+        run.Deliver(msg::KeyDown, a, 0);
+        break;
+      case 1:
+        run.Deliver(msg::SysKeyDown, a, 0);
+        break;
+      case 2:
+        run.Deliver(a % 3 == 0 ? msg::LButtonDown : a % 3 == 1 ? msg::RButtonDown : msg::MButtonDown, 0, 0);
+        break;
       case 3:
         os.cursor.x += a - 128, os.cursor.y += b - 128;
         run.Deliver(msg::MouseMove, 0, 0);
         break;
-      case 4: run.Deliver(msg::Timer, 1, 0); break;
-      case 5: run.Deliver(msg::ActivateApp, a & 1, 0); break;
-      case 6: run.Deliver(msg::PowerBroadcast, a % 16, b & 1); break;
+      case 4:
+        run.Deliver(msg::Timer, 1, 0);
+        break;
+      case 5:
+        run.Deliver(msg::ActivateApp, a & 1, 0);
+        break;
+      case 6:
+        run.Deliver(msg::PowerBroadcast, a % 16, b & 1);
+        break;
       case 7: {
         const WParam commands[] = {syscmd::ScreenSave, syscmd::MonitorPower, syscmd::NextWindow, syscmd::PrevWindow, 0};
         run.Deliver(msg::SysCommand, commands[a % 5], 0);
@@ -102,11 +114,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           run.Deliver(msg::Close, 0, 0);
         }
         break;
-      case 9: os.tick += static_cast<std::uint32_t>(a) * 4u; break;
-      case 10: run.promptAnswer = (a & 1) != 0; break;
-      case 11: run.Deliver(msg::Power, a % 8, 0); break;
-      case 12: run.Deliver(state.autoPlayMessage != 0 ? state.autoPlayMessage : msg::SetCursor, 0, 0); break;
-      default: run.Deliver(a & 1 ? msg::Paint : msg::ShowWindow, b & 1, 0); break;
+      case 9:
+        os.tick += static_cast<std::uint32_t>(a) * 4u;
+        break;
+      case 10:
+        run.promptAnswer = (a & 1) != 0;
+        break;
+      case 11:
+        run.Deliver(msg::Power, a % 8, 0);
+        break;
+      case 12:
+        run.Deliver(state.autoPlayMessage != 0 ? state.autoPlayMessage : msg::SetCursor, 0, 0);
+        break;
+      default:
+        run.Deliver(a & 1 ? msg::Paint : msg::ShowWindow, b & 1, 0);
+        break;
     }
     os.calls.clear();
     run.callsSeen = 0;
