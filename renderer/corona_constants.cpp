@@ -1,6 +1,8 @@
 #include "corona_constants.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace vizo::renderer {
 
@@ -27,12 +29,37 @@ CoronaConstants ComputeCoronaConstants(const CoronaParameters& p) {
   return ComputeCoronaConstants(&p.viewProjection.m[0][0], p.turn, p.centre, p.aspect, p.coronaExp);
 }
 
+namespace {
+
+// The spin takes the same 252 angles over and over: their values are kept, in slots found from the
+// angle's bits. A slot holding another angle is simply worked out again.
+struct TurnSlot {
+  std::uint32_t bits = 0;
+  bool filled = false;
+  float sine = 0;
+  float cosine = 0;
+};
+
+const TurnSlot& TurnValues(float turn) {
+  static std::array<TurnSlot, 1024> slots;
+  std::uint32_t bits;
+  std::memcpy(&bits, &turn, sizeof bits);
+  TurnSlot& slot = slots[(bits * 2654435761u) >> 22];
+  if (!slot.filled || slot.bits != bits) {
+    const double turns = Turns(turn);
+    slot = {bits, true, EvenPolynomial(turns + 0.25), EvenPolynomial(turns + 0.5)};
+  }
+  return slot;
+}
+
+}  // namespace
+
 CoronaConstants ComputeCoronaConstants(const float* viewProjection, float turn, const gfx::Vector3& centre,
                                        float aspect, float coronaExp) {
   CoronaConstants c;
-  const double turns = Turns(turn);
-  c.sine = EvenPolynomial(turns + 0.25);
-  c.cosine = EvenPolynomial(turns + 0.5);
+  const TurnSlot& turnValues = TurnValues(turn);
+  c.sine = turnValues.sine;
+  c.cosine = turnValues.cosine;
   c.inverseAspect = 1.0f / aspect;
   const float* m = viewProjection;
   for (std::size_t j = 0; j < 4; ++j) {
