@@ -280,6 +280,16 @@ Screenshot CaptureScreen(const RECT* area) {
   return shot;
 }
 
+bool DrawingShows(const char* artifact) {
+  return PumpUntil([&] {
+    const Screenshot shot = CaptureScreen();
+    int lit = 0;
+    for (const auto pixel : shot.pixels) lit += pixel != 0 ? 1 : 0;
+    if (lit > 500 && artifact) SaveArtifact(shot, artifact);
+    return lit > 500;
+  });
+}
+
 std::string SaveArtifact(const Screenshot& shot, const std::string& name) {
   const std::string dir = ProgramDir() + "\\..\\artifacts";
   CreateDirectoryA(dir.c_str(), nullptr);

@@ -86,6 +86,9 @@ struct Screenshot {
 };
 // The whole virtual screen, or the given part of it.
 Screenshot CaptureScreen(const RECT* area = nullptr);
+// Waits until the screen shows something drawn (over 500 lit pixels); the shot is kept under
+// artifact when one is named.
+bool DrawingShows(const char* artifact = nullptr);
 // Writes the screenshot as a .bmp into the build tree's artifact folder and returns its path.
 std::string SaveArtifact(const Screenshot& shot, const std::string& name);
 

@@ -10,17 +10,6 @@ namespace {
 constexpr char SaverClass[] = "WindowsScreenSaverClass";
 constexpr DWORD MinusOne = 0xFFFFFFFF;
 
-// Lit pixels on the screen, once the saver has drawn some; the shot is kept under the given name.
-bool FireworksShow(const char* artifact) {
-  return PumpUntil([&] {
-    const Screenshot shot = CaptureScreen();
-    int lit = 0;
-    for (const auto pixel : shot.pixels) lit += pixel != 0 ? 1 : 0;
-    if (lit > 500) SaveArtifact(shot, artifact);
-    return lit > 500;
-  });
-}
-
 TEST(SaverCommandLine, UnusableCommandLinesEndWithMinusOneAndCreateNoWindow) {
   for (const char* arguments : {"/x", "/?", "1", "/p", "/p 0", "/p abc", "/p 4294967295", "/a 1234"}) {
     WindowCreationLog created;
@@ -69,7 +58,7 @@ TEST_F(FullScreenSaver, CoversTheVirtualScreenAndShowsFireworks) {
   EXPECT_STREQ(title, "Screen Saver");
 
   // The fireworks appear on the black screen.
-  ASSERT_TRUE(FireworksShow("fullscreen-saver"));
+  ASSERT_TRUE(DrawingShows("fullscreen-saver"));
 
   PressKey(VK_SPACE);
   EXPECT_EQ(saver_->WaitForExit(), 0u);
@@ -195,7 +184,7 @@ TEST(SaverWithAForeignDisplaySize, RunsAtTheDesktopSizeAndLeavesTheFileAlone) {
   ASSERT_TRUE(WriteFileBytes(SettingsPath(), saved));
   Process saver(SaverPath(), "/s");
   ASSERT_NE(WaitForFullScreenSaver(saver), nullptr);
-  EXPECT_TRUE(FireworksShow("foreign-display-size"));
+  EXPECT_TRUE(DrawingShows("foreign-display-size"));
   EXPECT_TRUE(ProcessWindows(saver.Id(), "#32770", nullptr).empty()) << "an error box is up";
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
   PressKey(VK_SPACE);
@@ -234,7 +223,7 @@ TEST(BadSettingsFiles, TheSaverAndTheDialogKeepWorkingAndLeaveTheFileAsItWas) {
       Process saver(SaverPath(), "/s");
       ASSERT_NE(WaitForFullScreenSaver(saver), nullptr) << c.name;
       if (c.sizeFromFile) {
-        EXPECT_TRUE(FireworksShow("bad-settings")) << c.name;
+        EXPECT_TRUE(DrawingShows("bad-settings")) << c.name;
       }
       EXPECT_TRUE(ProcessWindows(saver.Id(), "#32770", nullptr).empty()) << c.name << ": an error box is up";
       PressKey(VK_SPACE);
