@@ -135,8 +135,9 @@ TEST_F(TwoMonitors, BothGoDarkAndTravelOfFiveOverTheSecondaryCloses) {
   Start();
   EXPECT_TRUE(DarkWithFireworksOnThePrimary("two-monitors"));
   // Small moves over the secondary monitor until the ten ignored ones are used up.
-  for (int move = 0; move < 11; ++move) {
-    MoveCursorTo(OnSecondary.x + move % 2, OnSecondary.y);
+  // Each goes somewhere new (the first away from where the cursor starts), or it would be no move.
+  for (int move = 0; move < 12; ++move) {
+    MoveCursorTo(OnSecondary.x + (move + 1) % 2, OnSecondary.y);
     ASSERT_TRUE(StillRunning()) << "closed at move " << move + 1;
   }
   MoveCursorTo(OnSecondary.x + 3, OnSecondary.y + 2);
@@ -150,7 +151,7 @@ TEST_F(TwoMonitors, TheIgnoredMovesAreCountedOnceForAllMonitors) {
   // move over the primary then closes it at once. With a count of its own per window, or with the
   // secondary's moves not counted, that move would be swallowed.
   for (int move = 0; move < 12; ++move) {
-    MoveCursorTo(OnSecondary.x + move % 2, OnSecondary.y);
+    MoveCursorTo(OnSecondary.x + (move + 1) % 2, OnSecondary.y);
     ASSERT_TRUE(StillRunning()) << "closed at move " << move + 1;
   }
   MoveCursorTo(500, OnSecondary.y);
