@@ -31,8 +31,9 @@ CoronaConstants ComputeCoronaConstants(const CoronaParameters& p) {
 
 namespace {
 
-// The spin takes the same 252 angles over and over: their values are kept, in slots found from the
-// angle's bits. A slot holding another angle is simply worked out again.
+// The spin takes 252 evenly spaced angles over and over. A slot for each 1/252 of a turn keeps the
+// values of the angle that last used it, so each of the spin's angles is worked out once; any
+// other angle simply takes its slot over.
 struct TurnSlot {
   std::uint32_t bits = 0;
   bool filled = false;
@@ -40,33 +41,21 @@ struct TurnSlot {
   float cosine = 0;
 };
 
-const TurnSlot& TurnValues(float turn) {
-  static std::array<TurnSlot, 1024> slots;
+}  // namespace
+
+TurnValues CoronaTurnValues(float turn) {
+  static std::array<TurnSlot, 256> slots;
+  // Far angles and not-a-number share slot 0.
+  const float steps = turn * static_cast<float>(252 / 6.283185307179586) + 0.5f;
+  const auto index = std::fabs(steps) < 1e6f ? static_cast<std::uint32_t>(static_cast<std::int32_t>(steps)) & 255u : 0u;
   std::uint32_t bits;
   std::memcpy(&bits, &turn, sizeof bits);
-  TurnSlot& slot = slots[(bits * 2654435761u) >> 22];
+  TurnSlot& slot = slots[index];
   if (!slot.filled || slot.bits != bits) {
     const double turns = Turns(turn);
     slot = {bits, true, EvenPolynomial(turns + 0.25), EvenPolynomial(turns + 0.5)};
   }
-  return slot;
-}
-
-}  // namespace
-
-CoronaConstants ComputeCoronaConstants(const float* viewProjection, float turn, const gfx::Vector3& centre,
-                                       float aspect, float coronaExp) {
-  CoronaConstants c;
-  const TurnSlot& turnValues = TurnValues(turn);
-  c.sine = turnValues.sine;
-  c.cosine = turnValues.cosine;
-  c.inverseAspect = 1.0f / aspect;
-  const float* m = viewProjection;
-  for (std::size_t j = 0; j < 4; ++j) {
-    c.centre[j] = centre.x * m[j] + centre.y * m[4 + j] + centre.z * m[8 + j] + m[12 + j];
-  }
-  c.brightness = coronaExp * coronaExp;
-  return c;
+  return {slot.sine, slot.cosine};
 }
 
 std::array<float, 4> CoronaCorner(const CoronaParameters& p, const CoronaConstants& c, float x, float y) {

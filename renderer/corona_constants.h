@@ -31,10 +31,31 @@ struct CoronaConstants {
 float CoronaSine(float turn);
 float CoronaCosine(float turn);
 
+// CoronaSine and CoronaCosine together, kept for the angles seen lately: the spin takes the same
+// 252 over and over.
+struct TurnValues {
+  float sine = 0;
+  float cosine = 0;
+};
+TurnValues CoronaTurnValues(float turn);
+
 CoronaConstants ComputeCoronaConstants(const CoronaParameters& parameters);
 // The same from the parameters as the effect stores them: the matrix as 16 floats, row 0 first.
-CoronaConstants ComputeCoronaConstants(const float* viewProjection, float turn, const gfx::Vector3& centre,
-                                       float aspect, float coronaExp);
+// Inline: the effect works this out for each of a frame's thousand draws.
+inline CoronaConstants ComputeCoronaConstants(const float* viewProjection, float turn, const gfx::Vector3& centre,
+                                              float aspect, float coronaExp) {
+  CoronaConstants c;
+  const TurnValues turnValues = CoronaTurnValues(turn);
+  c.sine = turnValues.sine;
+  c.cosine = turnValues.cosine;
+  c.inverseAspect = 1.0f / aspect;
+  const float* m = viewProjection;
+  for (std::size_t j = 0; j < 4; ++j) {
+    c.centre[j] = centre.x * m[j] + centre.y * m[4 + j] + centre.z * m[8 + j] + m[12 + j];
+  }
+  c.brightness = coronaExp * coronaExp;
+  return c;
+}
 
 // Where a quad corner (x, y) lands in clip space, as the vertex program places it.
 std::array<float, 4> CoronaCorner(const CoronaParameters& parameters, const CoronaConstants& constants, float x,

@@ -11,35 +11,53 @@ constexpr float FloatPi = 3.1415927f;
 constexpr std::int32_t ColourCycle = 10080000;
 constexpr std::int32_t TextureHold = 1008000;
 
-constexpr int OrbitSteps = 1008;
-
-// The orbit has 1008 positions, one a call: worked out once, looked up after.
-gfx::Vector3 OrbitPoint(int step) {
-  static const auto points = [] {
-    std::array<gfx::Vector3, OrbitSteps> table{};
-    for (int i = 0; i < OrbitSteps; ++i) {
-      const double a = static_cast<double>(static_cast<float>(i) * FloatPi) * (1.0 / 504);
-      // Single precision is all a float result needs.
-      const float sine = std::sin(static_cast<float>(a)), cosine = std::cos(static_cast<float>(a));
-      table[static_cast<size_t>(i)] = {8 * sine, 4 * cosine, 8 * cosine};
-    }
-    return table;
-  }();
-  return points[static_cast<size_t>(step)];
-}
-
-// The spin's 252 angles, worked out once.
-float SpinTurn(int step) {
-  static const auto turns = [] {
-    std::array<float, 252> table{};
-    for (int i = 0; i < 252; ++i)
-      table[static_cast<size_t>(i)] = static_cast<float>(i * (1.0 / 252) * 6.2831854820251465);
-    return table;
-  }();
-  return turns[static_cast<size_t>(step)];
-}
-
 }  // namespace
+
+// Everything the animation steps through in fixed cycles, worked out once.
+struct HanabiAnimation::Tables {
+  // The orbit: 1008 positions, one a call.
+  std::array<gfx::Vector3, OrbitSteps> orbit{};
+  // The spin's angles by step.
+  std::array<float, SpinSteps> spin{};
+  // The size falls by 0.0001 a call, the difference taken in double and stored back as float, and
+  // wraps once it passes -0.05, back to where it started. Exact arithmetic would make that a
+  // 1001-call cycle; rounding at each store drifts it down faster and the wrap comes every 1000
+  // calls, at the same call of every frame (the trail still moves: the orbit's 1008 steps advance
+  // by 1000 a frame). Each step depends on the last alone, so one cycle holds them all.
+  struct SizeStep {
+    float size = 0;
+    float brightness = 0;
+  };
+  std::array<SizeStep, 1100> sizes{};
+  std::size_t sizeCycle = 0;
+
+  Tables() {
+    // Worked out in double and rounded once: the float functions' own rounding is a step off now
+    // and then, and whether the compiler folds them or merges them into sincosf would decide.
+    for (std::size_t i = 0; i < OrbitSteps; ++i) {
+      const float angle = static_cast<float>(static_cast<double>(static_cast<float>(i) * FloatPi) * (1.0 / 504));
+      const float sine = static_cast<float>(std::sin(static_cast<double>(angle)));
+      const float cosine = static_cast<float>(std::cos(static_cast<double>(angle)));
+      orbit[i] = {8 * sine, 4 * cosine, 8 * cosine};
+    }
+    for (std::size_t i = 0; i < SpinSteps; ++i)
+      spin[i] = static_cast<float>(static_cast<double>(i % 252) * (1.0 / 252) * 6.2831854820251465);
+    float size = 0.05f;
+    while (sizeCycle < sizes.size()) {
+      const double t = static_cast<double>(size) - 0.0001;
+      size = static_cast<float>(t);
+      const bool wraps = t < -0.05;
+      if (wraps) size = 0.05f;
+      sizes[sizeCycle++] = {size, wraps ? 0.05f : (size >= 0 ? size : 0.0f)};
+      if (wraps) break;
+    }
+  }
+};
+
+HanabiAnimation::HanabiAnimation(std::uint32_t (*seedSource)()) : seedSource_(seedSource) {
+  static const Tables tables;
+  tables_ = &tables;
+}
 
 void HanabiAnimation::SeedOnFirstCall() {
   if (seeded_) return;
@@ -54,37 +72,21 @@ SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
   SpriteDraw draw;
   SeedOnFirstCall();
 
-  // Size falls by 0.0001 a call, the difference taken in double and stored back as float, and
-  // wraps once it passes -0.05. Exact arithmetic would make that a 1001-call cycle; rounding at
-  // each store drifts it down faster and the wrap comes every 1000 calls, at the same call of
-  // every frame. The trail still moves: the orbit's 1008 steps advance by 1000 a frame.
-  const double t = static_cast<double>(size_) - 0.0001;
-  size_ = static_cast<float>(t);
-  float brightness;
-  if (t < -0.05) {
-    size_ = 0.05f;
-    brightness = 0.05f;
-  } else {
-    brightness = size_ >= 0 ? size_ : 0.0f;
-  }
-  const float size = size_;
-  draw.coronaExp = static_cast<float>(brightness * (spacing * 0.7));
+  const auto& step = tables_->sizes[sizeStep_];
+  if (++sizeStep_ == tables_->sizeCycle) sizeStep_ = 0;
+  const float size = step.size;
+  draw.coronaExp = static_cast<float>(step.brightness * (spacing * 0.7));
   draw.coronaSize = size * 10;
 
-  if (++spinStep_ > 504) spinStep_ = 0;
-  draw.turn = SpinTurn(spinStep_ % 252);
+  if (++spinStep_ == SpinSteps) spinStep_ = 0;
+  draw.turn = tables_->spin[spinStep_];
 
-  orbitStep_ += 1.0f;
-  if (orbitStep_ >= OrbitSteps) orbitStep_ = 0;
-  draw.pos0 = OrbitPoint(static_cast<int>(orbitStep_));
+  if (++orbitStep_ == OrbitSteps) orbitStep_ = 0;
+  draw.pos0 = tables_->orbit[orbitStep_];
 
   colourPhase_ += 2;
   if (colourPhase_ > ColourCycle) colourPhase_ = 0;
-  const double o = static_cast<double>(static_cast<float>(colourPhase_) * FloatPi);
-  const float fast = std::cos(static_cast<float>(o * 1.5873015873015873e-6));  // shared by green and blue
-  const float slow = std::cos(static_cast<float>(o * 7.936507936507937e-7));
-  const float drift = std::sin(static_cast<float>(o * 1.9841269841269841e-7));
-  draw.lightColor = {117 * drift + 138, 58 * (fast + slow) + 138, 117 * fast + 128, 255};
+  draw.lightColor = colours_.At(colourPhase_);
 
   if (++textureTimer_ > TextureHold) {
     textureTimer_ = 0;

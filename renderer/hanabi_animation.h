@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "gfxutil/matrix.h"
+#include "renderer/spectrum_colours.h"
 
 namespace vizo::renderer {
 
@@ -27,7 +28,7 @@ struct SpriteDraw {
   float coronaSize = 0;
   float turn = 0;
   gfx::Vector3 pos0;
-  std::array<float, 4> lightColor{};
+  LightColour lightColor{};
   int textureSlot = 0;
   bool draws = false;
 };
@@ -36,24 +37,31 @@ class HanabiAnimation {
  public:
   // The seed is taken from seedSource at the first call (the multimedia timer in the saver), or
   // fixed beforehand by SetSeed.
-  explicit HanabiAnimation(std::uint32_t (*seedSource)()) : seedSource_(seedSource) {}
+  explicit HanabiAnimation(std::uint32_t (*seedSource)());
   void SetSeed(std::uint32_t seed) { fixedSeed_ = seed, hasFixedSeed_ = true; }
 
   // Call i (0 to 999) of a frame, with the settings' spacing.
   SpriteDraw Next(std::int32_t spacing, int i);
 
  private:
+  static constexpr std::size_t OrbitSteps = 1008;
+  static constexpr std::size_t SpinSteps = 505;  // the spin's 252 angles twice, and one more
+  struct Tables;
   void SeedOnFirstCall();
+
+  const Tables* tables_;
 
   std::uint32_t (*seedSource_)();
   std::uint32_t fixedSeed_ = 0;
   bool hasFixedSeed_ = false;
   bool seeded_ = false;
   RuntimeRandom random_;
-  float size_ = 0.05f;
-  std::int32_t spinStep_ = -1;
-  float orbitStep_ = -1.0f;
+  std::size_t sizeStep_ = 0;  // in the size rule's cycle
+  // Each step is moved on before use: the first call takes step 0.
+  std::size_t spinStep_ = SpinSteps - 1;
+  std::size_t orbitStep_ = OrbitSteps - 1;
   std::int32_t colourPhase_ = 0;
+  SpectrumColours colours_;
   std::int32_t textureIndex_ = 0;
   std::int32_t textureTimer_ = -1;
 };
