@@ -28,11 +28,9 @@ std::size_t FloatCount(ParameterKind kind) {
 }  // namespace
 
 ParameterValues::ParameterValues(const std::vector<ParameterSpec>& specs)
-    : specs_(specs), values_(specs.size()), textures_(specs.size()), floatCounts_(specs.size()) {
-  for (std::size_t i = 0; i < specs.size(); ++i) {
-    values_[i] = specs[i].initial;
-    floatCounts_[i] = FloatCount(specs[i].kind);
-  }
+    : specs_(specs), count_(specs.size()) {
+  slots_.reserve(specs.size());
+  for (const ParameterSpec& spec : specs) slots_.push_back({spec.initial, FloatCount(spec.kind), 0});
 }
 
 ParameterHandle ParameterValues::Find(std::string_view name) const {
@@ -44,7 +42,7 @@ ParameterHandle ParameterValues::Find(std::string_view name) const {
 
 std::optional<std::uintptr_t> ParameterValues::ExchangeTexture(ParameterHandle handle, std::uintptr_t texture) {
   if (handle == 0 || handle > specs_.size() || specs_[handle - 1].kind != ParameterKind::Texture) return std::nullopt;
-  return std::exchange(textures_[handle - 1], texture);
+  return std::exchange(slots_[handle - 1].texture, texture);
 }
 
 }  // namespace vizo::gfx

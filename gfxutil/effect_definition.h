@@ -65,23 +65,28 @@ class ParameterValues {
   // painter sets five of these on each of a frame's thousand calls.
   bool SetFloats(ParameterHandle handle, const float* values, std::size_t count) {
     const std::size_t index = handle - 1;  // handle 0 wraps round to fail the first test
-    if (index >= floatCounts_.size() || count != floatCounts_[index] || count == 0) return false;
+    if (index >= count_ || count != slots_[index].floatCount || count == 0) return false;
     // A plain loop: the count is a constant where this is inlined, and the copy a few moves.
-    float* to = values_[index].data();
+    float* to = slots_[index].floats.data();
     for (std::size_t k = 0; k < count; ++k) to[k] = values[k];
     return true;
   }
   // The texture it held before, or nothing (and no change) for a wrong handle.
   std::optional<std::uintptr_t> ExchangeTexture(ParameterHandle handle, std::uintptr_t texture);
 
-  const float* Floats(std::size_t index) const { return values_[index].data(); }
-  std::uintptr_t Texture(std::size_t index) const { return textures_[index]; }
+  const float* Floats(std::size_t index) const { return slots_[index].floats.data(); }
+  std::uintptr_t Texture(std::size_t index) const { return slots_[index].texture; }
 
  private:
+  // One parameter's value, all in one place.
+  struct Slot {
+    std::array<float, 16> floats;
+    std::size_t floatCount;  // of the parameter's kind
+    std::uintptr_t texture;
+  };
   const std::vector<ParameterSpec>& specs_;
-  std::vector<std::array<float, 16>> values_;
-  std::vector<std::uintptr_t> textures_;
-  std::vector<std::size_t> floatCounts_;  // of each parameter's kind
+  std::vector<Slot> slots_;
+  std::size_t count_;
 };
 
 }  // namespace vizo::gfx

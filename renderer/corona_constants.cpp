@@ -29,33 +29,9 @@ CoronaConstants ComputeCoronaConstants(const CoronaParameters& p) {
   return ComputeCoronaConstants(&p.viewProjection.m[0][0], p.turn, p.centre, p.aspect, p.coronaExp);
 }
 
-namespace {
-
-// The spin takes 252 evenly spaced angles over and over. A slot for each 1/252 of a turn keeps the
-// values of the angle that last used it, so each of the spin's angles is worked out once; any
-// other angle simply takes its slot over.
-struct TurnSlot {
-  std::uint32_t bits = 0;
-  bool filled = false;
-  float sine = 0;
-  float cosine = 0;
-};
-
-}  // namespace
-
-TurnValues CoronaTurnValues(float turn) {
-  static std::array<TurnSlot, 256> slots;
-  // Far angles and not-a-number share slot 0.
-  const float steps = turn * static_cast<float>(252 / 6.283185307179586) + 0.5f;
-  const auto index = std::fabs(steps) < 1e6f ? static_cast<std::uint32_t>(static_cast<std::int32_t>(steps)) & 255u : 0u;
-  std::uint32_t bits;
-  std::memcpy(&bits, &turn, sizeof bits);
-  TurnSlot& slot = slots[index];
-  if (!slot.filled || slot.bits != bits) {
-    const double turns = Turns(turn);
-    slot = {bits, true, EvenPolynomial(turns + 0.25), EvenPolynomial(turns + 0.5)};
-  }
-  return {slot.sine, slot.cosine};
+void FillTurnSlot(TurnSlot& slot, float turn, std::uint32_t bits) {
+  const double turns = Turns(turn);
+  slot = {bits, true, {EvenPolynomial(turns + 0.25), EvenPolynomial(turns + 0.5)}};
 }
 
 std::array<float, 4> CoronaCorner(const CoronaParameters& p, const CoronaConstants& c, float x, float y) {

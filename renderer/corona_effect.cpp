@@ -35,16 +35,19 @@ void ComputeConstants(const gfx::ParameterValues& values, gfx::ConstantBlock<gfx
       ComputeCoronaConstants(values.Floats(ViewProjMatrix), values.Floats(Turn)[0], {pos0[0], pos0[1], pos0[2]},
                              values.Floats(Aspect)[0], values.Floats(CoronaExp)[0]);
 
-  vertex.registers[0] = {c.sine, 0, 0, 0};
-  vertex.registers[1] = {c.cosine, 0, 0, 0};
-  vertex.registers[5] = {c.inverseAspect, 0, 0, 0};
-  vertex.registers[6] = {c.centre[0], c.centre[1], 0, 0};
-  vertex.registers[7] = {c.centre[2], c.centre[3], 0, 0};
-  vertex.registers[8] = {values.Floats(CoronaSize)[0], 0, 0, 0};
-  vertex.registers[9] = {values.Floats(Pull)[0], 0, 0, 0};
+  // Only the lanes the programs read; the rest stay as the blocks were made.
+  vertex.registers[0][0] = c.sine;
+  vertex.registers[1][0] = c.cosine;
+  vertex.registers[5][0] = c.inverseAspect;
+  vertex.registers[6][0] = c.centre[0];
+  vertex.registers[6][1] = c.centre[1];
+  vertex.registers[7][0] = c.centre[2];
+  vertex.registers[7][1] = c.centre[3];
+  vertex.registers[8][0] = values.Floats(CoronaSize)[0];
+  vertex.registers[9][0] = values.Floats(Pull)[0];
   const float* light = values.Floats(LightColor);
   pixel.registers[0] = {light[0], light[1], light[2], light[3]};
-  pixel.registers[1] = {c.brightness, 0, 0, 0};
+  pixel.registers[1][0] = c.brightness;
 }
 
 }  // namespace
