@@ -48,8 +48,9 @@ void SpectrumColours::WorkOutRun(std::int32_t start) {
   // The waves by rotation first, noting the values too near halfway to round here; the library
   // gives those afterwards, so that the loop's arithmetic stays free of calls.
   std::array<std::array<float, 3>, RunLength> waves;
-  std::array<std::uint16_t, 3 * RunLength> undecided;
-  std::size_t undecidedCount = 0;
+  // A list of them for each wave, so that settling them takes no guessing which.
+  std::array<std::array<std::uint16_t, RunLength>, 3> unsettled;
+  std::array<std::size_t, 3> unsettledCount{};
   for (std::uint32_t k = 0; k < RunLength; ++k) {
     const Angles a = AnglesAt(start + 2 * static_cast<std::int32_t>(k));
     // Rotation by d (exact: both angles are floats of like size) by its series, whose next terms
@@ -60,22 +61,21 @@ void SpectrumColours::WorkOutRun(std::int32_t start) {
     const double s2 = 2 * s1 * c1, c2 = 1 - 2 * s1 * s1;
     const double s4 = 2 * s2 * c2, c4 = 1 - 2 * s2 * s2;
     const double s8 = 2 * s4 * c4, c8 = 1 - 2 * s4 * s4;
-    const double driftSine = drift.sine * c1 + drift.cosine * s1;
-    const double slowCosine = slow.cosine * c4 - slow.sine * s4;
-    const double fastCosine = fast.cosine * c8 - fast.sine * s8;
-    waves[k] = {static_cast<float>(driftSine), static_cast<float>(slowCosine), static_cast<float>(fastCosine)};
-    undecided[undecidedCount] = static_cast<std::uint16_t>(3 * k);
-    undecidedCount += NearHalfway(driftSine) ? 1u : 0u;
-    undecided[undecidedCount] = static_cast<std::uint16_t>(3 * k + 1);
-    undecidedCount += NearHalfway(slowCosine) ? 1u : 0u;
-    undecided[undecidedCount] = static_cast<std::uint16_t>(3 * k + 2);
-    undecidedCount += NearHalfway(fastCosine) ? 1u : 0u;
+    const double values[3] = {drift.sine * c1 + drift.cosine * s1, slow.cosine * c4 - slow.sine * s4,
+                              fast.cosine * c8 - fast.sine * s8};
+    for (std::size_t w = 0; w < 3; ++w) {
+      waves[k][w] = static_cast<float>(values[w]);
+      unsettled[w][unsettledCount[w]] = static_cast<std::uint16_t>(k);
+      unsettledCount[w] += NearHalfway(values[w]) ? 1u : 0u;
+    }
   }
-  for (std::size_t u = 0; u < undecidedCount; ++u) {
-    const std::uint32_t k = undecided[u] / 3, w = undecided[u] % 3;
-    const Angles a = AnglesAt(start + 2 * static_cast<std::int32_t>(k));
-    waves[k][w] = w == 0 ? std::sin(a.drift) : std::cos(w == 1 ? a.slow : a.fast);
-  }
+  const auto phaseAt = [start](std::uint16_t k) { return start + 2 * static_cast<std::int32_t>(k); };
+  for (std::size_t u = 0; u < unsettledCount[0]; ++u)
+    waves[unsettled[0][u]][0] = std::sin(AnglesAt(phaseAt(unsettled[0][u])).drift);
+  for (std::size_t u = 0; u < unsettledCount[1]; ++u)
+    waves[unsettled[1][u]][1] = std::cos(AnglesAt(phaseAt(unsettled[1][u])).slow);
+  for (std::size_t u = 0; u < unsettledCount[2]; ++u)
+    waves[unsettled[2][u]][2] = std::cos(AnglesAt(phaseAt(unsettled[2][u])).fast);
   for (std::uint32_t k = 0; k < RunLength; ++k) {
     const float driftSine = waves[k][0], slowCosine = waves[k][1], fastCosine = waves[k][2];
     run_[k] = {117 * driftSine + 138, 58 * (fastCosine + slowCosine) + 138, 117 * fastCosine + 128, 255};
