@@ -28,13 +28,13 @@ struct Wave {
 
 // Whether v (good to about 1e-16) lies so near halfway between two floats that the library might
 // round it either way. The library's sinf and cosf are within 0.5607 of a float step, so they
-// round to the nearest float unless the exact value lies within 0.061 of a step of halfway; the
-// test allows 0.07. Rounding a double to float drops the low 29 of its 52 fraction bits, which
+// round to the nearest float unless the exact value lies within 0.0607 of a step of halfway; the
+// test allows 1/16. Rounding a double to float drops the low 29 of its 52 fraction bits, which
 // read 2^28 halfway.
 bool NearHalfway(double v) {
   std::uint64_t bits;
   std::memcpy(&bits, &v, sizeof bits);
-  constexpr std::uint64_t Halfway = std::uint64_t{1} << 28, Margin = Halfway * 7 / 50;
+  constexpr std::uint64_t Halfway = std::uint64_t{1} << 28, Margin = Halfway / 8;
   const std::uint64_t dropped = bits & (2 * Halfway - 1);
   return dropped - (Halfway - Margin) < 2 * Margin;
 }
