@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "renderer/corona_constants.h"
 
@@ -15,6 +16,30 @@ TEST(CoronaConstants, PolynomialStaysWithin1e4OfSineAndCosine) {
     worst = std::max(worst, std::abs(static_cast<double>(CoronaCosine(turn)) - std::cos(static_cast<double>(turn))));
   }
   EXPECT_LT(worst, 1e-4);
+}
+
+TEST(CoronaConstants, KeptTurnValuesAreThoseOfTheAngleAsked) {
+  // The spin's angles, then others that land in their slots (a hair off, a turn on, negative),
+  // asked in turns so that each takes a slot another one filled; then angles no slot fits.
+  std::vector<float> turns;
+  for (int i = 0; i < 252; ++i) turns.push_back(static_cast<float>(i * (1.0 / 252) * 6.2831854820251465));
+  for (int i = 0; i < 252; i += 7) {
+    turns.push_back(std::nextafter(turns[static_cast<std::size_t>(i)], 10.0f));
+    turns.push_back(turns[static_cast<std::size_t>(i)] + 6.2831855f);
+    turns.push_back(-turns[static_cast<std::size_t>(i)]);
+    turns.push_back(turns[static_cast<std::size_t>(i)]);
+  }
+  for (const float far : {1e7f, -3e9f, 3.4e38f, INFINITY, -INFINITY, NAN, 0.0f}) turns.push_back(far);
+  for (const float turn : turns) {
+    const TurnValues kept = CoronaTurnValues(turn);
+    const float sine = CoronaSine(turn), cosine = CoronaCosine(turn);
+    if (std::isnan(sine)) {
+      EXPECT_TRUE(std::isnan(kept.sine)) << turn;
+    } else {
+      EXPECT_EQ(kept.sine, sine) << turn;
+      EXPECT_EQ(kept.cosine, cosine) << turn;
+    }
+  }
 }
 
 TEST(CoronaConstants, WorkedExample) {
