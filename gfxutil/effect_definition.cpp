@@ -3,11 +3,15 @@
 #include <utility>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace vizo::gfx {
 
 namespace {
+
+// A texture takes no floats: its count is one no call can match.
+constexpr std::size_t NotFloats = SIZE_MAX;
 
 std::size_t FloatCount(ParameterKind kind) {
   switch (kind) {
@@ -20,9 +24,9 @@ std::size_t FloatCount(ParameterKind kind) {
     case ParameterKind::Vector4:
       return 4;
     case ParameterKind::Texture:
-      return 0;
+      return NotFloats;
   }
-  return 0;
+  return NotFloats;
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ class ParameterValues {
   // painter sets five of these on each of a frame's thousand calls.
   bool SetFloats(ParameterHandle handle, const float* values, std::size_t count) {
     const std::size_t index = handle - 1;  // handle 0 wraps round to fail the first test
-    if (index >= count_ || count != slots_[index].floatCount || count == 0) return false;
+    if (index >= count_ || count != slots_[index].floatCount) return false;
     // A plain loop: the count is a constant where this is inlined, and the copy a few moves.
     float* to = slots_[index].floats.data();
     for (std::size_t k = 0; k < count; ++k) to[k] = values[k];
@@ -81,7 +81,7 @@ class ParameterValues {
   // One parameter's value, all in one place.
   struct Slot {
     std::array<float, 16> floats;
-    std::size_t floatCount;  // of the parameter's kind
+    std::size_t floatCount;  // of the parameter's kind; none matches a texture
     std::uintptr_t texture;
   };
   const std::vector<ParameterSpec>& specs_;

@@ -29,6 +29,8 @@ TEST(CoronaEffect, ValuesMustFitTheParameter) {
   EXPECT_FALSE(values.SetFloats(values.Find("pos0"), four, 4));
   EXPECT_FALSE(values.SetFloats(values.Find("turn"), four, 2));
   EXPECT_FALSE(values.SetFloats(values.Find("Corona_Tex"), four, 1));
+  EXPECT_FALSE(values.SetFloats(values.Find("Corona_Tex"), four, 0));
+  EXPECT_FALSE(values.SetFloats(values.Find("turn"), four, 0));
   EXPECT_FALSE(values.SetFloats(0, four, 1));
   EXPECT_FALSE(values.SetFloats(99, four, 1));
   EXPECT_FALSE(values.ExchangeTexture(values.Find("turn"), 0x1234));
