@@ -31,8 +31,7 @@ std::size_t FloatCount(ParameterKind kind) {
 
 }  // namespace
 
-ParameterValues::ParameterValues(const std::vector<ParameterSpec>& specs)
-    : specs_(specs), count_(specs.size()) {
+ParameterValues::ParameterValues(const std::vector<ParameterSpec>& specs) : specs_(specs), count_(specs.size()) {
   slots_.reserve(specs.size());
   for (const ParameterSpec& spec : specs) slots_.push_back({spec.initial, FloatCount(spec.kind), 0});
 }

@@ -23,14 +23,15 @@ Angles AnglesAt(std::int32_t phase) {
 // A wave's sine and cosine at the run's start, in double.
 struct Wave {
   double sine, cosine;
-  explicit Wave(float angle) : sine(std::sin(static_cast<double>(angle))), cosine(std::cos(static_cast<double>(angle))) {}
+  explicit Wave(float angle)
+      : sine(std::sin(static_cast<double>(angle))), cosine(std::cos(static_cast<double>(angle))) {}
 };
 
 // 1 if v (good to about 1e-16) lies so near halfway between two floats that the library might
-// round it either way, else 0 (a count, to add branch-free). The library's sinf and cosf are within 0.5607 of a float step, so they
-// round to the nearest float unless the exact value lies within 0.0607 of a step of halfway; the
-// test allows 1/16. Rounding a double to float drops the low 29 of its 52 fraction bits, which
-// read 2^28 halfway.
+// round it either way, else 0 (a count, to add without a branch). The library's sinf and cosf
+// are within 0.5607 of a float step, so they round to the nearest float unless the exact value
+// lies within 0.0607 of a step of halfway; the test allows 1/16. Rounding a double to float drops
+// the low 29 of its 52 fraction bits, which read 2^28 halfway.
 std::size_t NearHalfway(double v) {
   std::uint64_t bits;
   std::memcpy(&bits, &v, sizeof bits);
@@ -74,7 +75,8 @@ void SpectrumColours::WorkOutRun(std::int32_t start) {
     fastCount += NearHalfway(fastCosine);
   }
   const auto anglesAt = [start](std::uint16_t k) { return AnglesAt(start + 2 * static_cast<std::int32_t>(k)); };
-  for (std::size_t u = 0; u < driftCount; ++u) waves[unsettledDrift[u]][0] = std::sin(anglesAt(unsettledDrift[u]).drift);
+  for (std::size_t u = 0; u < driftCount; ++u)
+    waves[unsettledDrift[u]][0] = std::sin(anglesAt(unsettledDrift[u]).drift);
   for (std::size_t u = 0; u < slowCount; ++u) waves[unsettledSlow[u]][1] = std::cos(anglesAt(unsettledSlow[u]).slow);
   for (std::size_t u = 0; u < fastCount; ++u) waves[unsettledFast[u]][2] = std::cos(anglesAt(unsettledFast[u]).fast);
   for (std::uint32_t k = 0; k < RunLength; ++k) {
