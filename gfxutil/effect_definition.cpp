@@ -2,9 +2,7 @@
 
 #include <utility>
 
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 namespace vizo::gfx {
 
@@ -31,9 +29,9 @@ std::size_t FloatCount(ParameterKind kind) {
 
 }  // namespace
 
-ParameterValues::ParameterValues(const std::vector<ParameterSpec>& specs) : specs_(specs), count_(specs.size()) {
+ParameterValues::ParameterValues(const std::vector<ParameterSpec>& specs) : specs_(specs) {
   slots_.reserve(specs.size());
-  for (const ParameterSpec& spec : specs) slots_.push_back({spec.initial, FloatCount(spec.kind), 0});
+  for (const ParameterSpec& parameter : specs) slots_.push_back({parameter.initial, FloatCount(parameter.kind), 0});
 }
 
 ParameterHandle ParameterValues::Find(std::string_view name) const {

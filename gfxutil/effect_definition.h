@@ -3,7 +3,6 @@
 // constants follow from the parameters. The parameter store keeps the values between draws.
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -65,7 +64,7 @@ class ParameterValues {
   // painter sets five of these on each of a frame's thousand calls.
   bool SetFloats(ParameterHandle handle, const float* values, std::size_t count) {
     const std::size_t index = handle - 1;  // handle 0 wraps round to fail the first test
-    if (index >= count_ || count != slots_[index].floatCount) return false;
+    if (index >= slots_.size() || count != slots_[index].floatCount) return false;
     // A plain loop: the count is a constant where this is inlined, and the copy a few moves.
     float* to = slots_[index].floats.data();
     for (std::size_t k = 0; k < count; ++k) to[k] = values[k];
@@ -86,7 +85,6 @@ class ParameterValues {
   };
   const std::vector<ParameterSpec>& specs_;
   std::vector<Slot> slots_;
-  std::size_t count_;
 };
 
 }  // namespace vizo::gfx

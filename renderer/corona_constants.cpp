@@ -1,8 +1,6 @@
 #include "corona_constants.h"
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 
 namespace vizo::renderer {
 

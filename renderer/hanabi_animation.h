@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "gfxutil/matrix.h"
-#include "renderer/spectrum_colours.h"
+#include "renderer/colour_drift.h"
 
 namespace vizo::renderer {
 
@@ -61,7 +61,7 @@ class HanabiAnimation {
   std::size_t spinStep_ = SpinSteps - 1;
   std::size_t orbitStep_ = OrbitSteps - 1;
   std::int32_t colourPhase_ = 0;
-  SpectrumColours colours_;
+  ColourDrift colours_;
   std::int32_t textureIndex_ = 0;
   std::int32_t textureTimer_ = -1;
 };

@@ -85,13 +85,7 @@ TEST_F(SaverFault, FailedResourcesAreReportedInOrderAndEndWithOne) {
 }
 
 TEST_F(SaverFault, APreviewRecoversFromALostDevice) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = DefWindowProcA;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "FaultPreviewHost";
-  RegisterClassA(&windowClass);
-  HWND host = CreateWindowExA(0, "FaultPreviewHost", "Host", WS_POPUP | WS_VISIBLE, 100, 100, 152, 112, nullptr,
-                              nullptr, windowClass.hInstance, nullptr);
+  HWND host = CreatePreviewPane("FaultPreviewHost", 100, 100);
   ASSERT_NE(host, nullptr);
   Inject("lost");
   Process saver(FaultSaverPath(), "/p " + std::to_string(reinterpret_cast<UINT_PTR>(host)));

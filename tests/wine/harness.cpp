@@ -181,6 +181,16 @@ int WindowCreationLog::CountFor(DWORD threadId) const {
   return found == CreatedWindows().end() ? 0 : found->second;
 }
 
+HWND CreatePreviewPane(const char* className, int x, int y) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = className;
+  RegisterClassA(&windowClass);
+  return CreateWindowExA(0, className, "", WS_POPUP | WS_VISIBLE, x, y, 152, 112, nullptr, nullptr,
+                         windowClass.hInstance, nullptr);
+}
+
 bool Drain(HWND window) {
   // A sent message is handled at the target's next message retrieval, ahead of what is queued.
   // The first round trip reaches that retrieval, the second proves that the queued message it

@@ -64,6 +64,10 @@ class WindowCreationLog {
   HWINEVENTHOOK hook_ = nullptr;
 };
 
+// A visible 152 x 112 popup at (x, y), the size of the settings applet's preview pane, for a
+// preview to draw into; its class is registered on first use.
+HWND CreatePreviewPane(const char* className, int x, int y);
+
 // Returns once the window's thread has dispatched everything that was queued for it before the
 // call, and whatever that posted in turn. False if the window is gone or does not answer.
 bool Drain(HWND window);

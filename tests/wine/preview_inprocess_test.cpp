@@ -62,13 +62,7 @@ void CALLBACK LookAtPreview(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 TEST(PreviewInProcess, RendersWindowedAtThePanesSize) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = DefWindowProcA;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "InProcessPane";
-  RegisterClassA(&windowClass);
-  g_check.pane = CreateWindowExA(0, "InProcessPane", "", WS_POPUP | WS_VISIBLE, 200, 150, 152, 112, nullptr, nullptr,
-                                 windowClass.hInstance, nullptr);
+  g_check.pane = CreatePreviewPane("InProcessPane", 200, 150);
   ASSERT_NE(g_check.pane, nullptr);
   g_check.firstStep = renderer::OrbitStep();
   SetTimer(nullptr, 0, 50, LookAtPreview);

@@ -1,5 +1,5 @@
-// The light colour that drifts the sprites through the spectrum, by colour phase: red from the
-// sine of a slow angle, green and blue from the cosines of four and eight times it.
+// The light colour that drifts the sprites through the hues, by colour phase: red from the sine
+// of a slow angle, green and blue from the cosines of four and eight times it.
 //
 // The phase moves by 2 a call, so the angles move by a tiny step. Rather than three trig calls a
 // call, the colours of a run of phases are worked out together: each wave's sine and cosine once
@@ -15,7 +15,7 @@ namespace vizo::renderer {
 
 using LightColour = std::array<float, 4>;  // red, green, blue, alpha, each 0 to 255
 
-class SpectrumColours {
+class ColourDrift {
  public:
   // Any phase 0 to 10080000. Phases that follow each other by 2 cost a look-up; a jump (the
   // wrap to 0) works out a new run.

@@ -1,4 +1,4 @@
-#include "spectrum_colours.h"
+#include "colour_drift.h"
 
 #include <cmath>
 #include <cstring>
@@ -42,7 +42,7 @@ std::size_t NearHalfway(double v) {
 
 }  // namespace
 
-void SpectrumColours::WorkOutRun(std::int32_t start) {
+void ColourDrift::WorkOutRun(std::int32_t start) {
   runStart_ = start;
   const Angles base = AnglesAt(start);
   const Wave drift(base.drift), slow(base.slow), fast(base.fast);

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "renderer/spectrum_colours.h"
+#include "renderer/colour_drift.h"
 
 namespace vizo::renderer {
 namespace {
@@ -16,23 +16,22 @@ LightColour Direct(std::int32_t phase) {
   return {117 * drift + 138, 58 * (fast + slow) + 138, 117 * fast + 128, 255};
 }
 
-TEST(SpectrumColours, EveryPhaseOfACycleIsTheDirectColourToTheBit) {
-  // A whole cycle as the animation walks it, from a seed's start through the wrap to 0.
-  SpectrumColours colours;
-  std::int32_t phase = 41000;
+TEST(ColourDrift, EveryPhaseOfACycleIsTheDirectColourToTheBit) {
+  // A whole cycle as the animation walks it, from a seed's start through the wrap to 0; then
+  // jumps and steps back, each starting a run of its own.
+  ColourDrift colours;
   int differing = 0;
+  const auto check = [&](std::int32_t phase) {
+    if (colours.At(phase) != Direct(phase) && ++differing <= 5) ADD_FAILURE() << "phase " << phase;
+  };
+  std::int32_t phase = 41000;
   for (int call = 0; call < 5040001; ++call) {
     phase += 2;
     if (phase > 10080000) phase = 0;
-    if (colours.At(phase) != Direct(phase) && ++differing <= 5) ADD_FAILURE() << "phase " << phase;
+    check(phase);
   }
+  for (const std::int32_t jump : {2, 1, 3, 5000000, 4999998, 5001024, 5001026, 7, 10079998}) check(jump);
   EXPECT_EQ(differing, 0);
-}
-
-TEST(SpectrumColours, JumpsAndBackwardStepsToo) {
-  SpectrumColours colours;
-  for (const std::int32_t phase : {0, 10080000, 2, 1, 3, 5000000, 4999998, 5001024, 5001026, 7, 10079998})
-    EXPECT_EQ(colours.At(phase), Direct(phase)) << "phase " << phase;
 }
 
 }  // namespace
