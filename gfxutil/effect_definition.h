@@ -60,11 +60,11 @@ class ParameterValues {
   // Exact, case-sensitive names.
   ParameterHandle Find(std::string_view name) const;
 
-  // False for a wrong handle or a value of the wrong size for the parameter's kind. Inline: the
+  // False for a wrong handle, no values, or a value of the wrong size for the parameter's kind. Inline: the
   // painter sets five of these on each of a frame's thousand calls.
   bool SetFloats(ParameterHandle handle, const float* values, std::size_t count) {
     const std::size_t index = handle - 1;  // handle 0 wraps round to fail the first test
-    if (index >= slots_.size() || count != slots_[index].floatCount) return false;
+    if (index >= slots_.size() || count != slots_[index].floatCount || !values) return false;
     // A plain loop: the count is a constant where this is inlined, and the copy a few moves.
     float* to = slots_[index].floats.data();
     for (std::size_t k = 0; k < count; ++k) to[k] = values[k];
