@@ -75,7 +75,13 @@ TEST_F(FullScreenSaver, FirstTenMouseMovesNeverClose) {
   // eleventh is the first to count.
   int closingMove = 0;
   for (int move = 1; move <= 12 && closingMove == 0; ++move) {
-    MoveCursorTo(move % 2 ? 900 : 100, 700);
+    // Each move must be in the saver's queue before it is drained, or the next one merges with it.
+    const POINT to{move % 2 ? 900 : 100, 700};
+    MoveCursorTo(to.x, to.y);
+    ASSERT_TRUE(PumpUntil([to] {
+      POINT p{};
+      return GetCursorPos(&p) && p.x == to.x && p.y == to.y;
+    }));
     if (!StillRunning()) closingMove = move;
   }
   EXPECT_GE(closingMove, 10);
