@@ -5,6 +5,7 @@
 #include "renderer/win32/cameraObject.h"
 #include "settings/win32/scene_settings_win32.h"
 #include "shell/win32/error_report_win32.h"
+#include "shell/win32/system_library.h"
 
 namespace vizo::renderer::win32 {
 
@@ -67,7 +68,7 @@ D3DPRESENT_PARAMETERS Direct3DGraphics::Parameters(int slot, const Presentation&
 
 bool Direct3DGraphics::CreateDirect3D() {
   ReleaseOnce(direct3d_);
-  direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+  direct3d_ = vizo::win32::CreateDirect3D9();
   return direct3d_ != nullptr;
 }
 

@@ -3,14 +3,13 @@
 
 #include <windows.h>
 
-#include <mmsystem.h>
-
 #include <cstring>
 
 #include "gfxutil/win32/texture_from_resource.h"
 #include "renderer/corona_effect.h"
 #include "renderer/corona_reference.h"
 #include "shell/win32/error_report_win32.h"
+#include "shell/win32/system_library.h"
 
 namespace vizo::renderer::win32 {
 
@@ -26,12 +25,10 @@ constexpr const char* TextureNames[] = {"img/hanabi0.bmp", "img/hanabi1.bmp", "i
 constexpr DWORD QuadFvf = D3DFVF_XYZ | D3DFVF_TEX1;
 constexpr UINT QuadStride = 20;
 
-std::uint32_t MultimediaMilliseconds() { return timeGetTime(); }
-
 }  // namespace
 
 HanabiAnimation& PainterAnimation() {
-  static HanabiAnimation animation(MultimediaMilliseconds);
+  static HanabiAnimation animation([]() -> std::uint32_t { return vizo::win32::MultimediaMilliseconds(); });
   return animation;
 }
 

@@ -10,6 +10,7 @@
 #include "shell/win32/error_report_win32.h"
 #include "shell/win32/fault_guard.h"
 #include "shell/win32/saver_shell_win32.h"
+#include "shell/win32/system_library.h"
 
 namespace vizo::win32 {
 
@@ -58,7 +59,7 @@ class Direct3DModeSource final : public settings::DisplayModeSource {
   ~Direct3DModeSource() override { Close(); }
 
   bool Open() override {
-    direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+    direct3d_ = CreateDirect3D9();
     return direct3d_ != nullptr;
   }
   std::optional<DisplayMode> CurrentMode() override {

@@ -3,11 +3,12 @@
 #include <d3d9.h>
 
 #include "profile_store_win32.h"
+#include "shell/win32/system_library.h"
 
 namespace vizo::win32 {
 
 std::optional<DesktopSize> ReadDesktopSize() {
-  IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+  IDirect3D9* direct3d = CreateDirect3D9();
   if (!direct3d) return std::nullopt;
   D3DDISPLAYMODE mode{};
   const HRESULT result = direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode);

@@ -5,6 +5,7 @@
 
 #include "fault_guard.h"
 #include "saver_shell_win32.h"
+#include "system_library.h"
 
 namespace vizo::win32 {
 
@@ -21,8 +22,7 @@ bool IsWindows9xFamily() {
 
 int SaverMain(HINSTANCE instance, const char* tail) {
   // The settings dialog's slider is a trackbar, which is registered with the bar classes.
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_BAR_CLASSES};
-  InitCommonControlsEx(&controls);
+  InitSystemCommonControls(ICC_TAB_CLASSES | ICC_BAR_CLASSES);
 
   shell::Shell& shell = TheShell();
   shell.state.instance = reinterpret_cast<shell::ModuleHandle>(instance);
@@ -35,6 +35,7 @@ int SaverMain(HINSTANCE instance, const char* tail) {
 }  // namespace vizo::win32
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  vizo::win32::RestrictLibrarySearch();
   const char* tail =
       vizo::shell::CommandLineTail(GetCommandLineA(), [](const char* p) -> const char* { return CharNextA(p); });
   // Ending here skips the runtime's exit processing, static destructors included.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "saver_shell_win32.h"
+#include "system_library.h"
 
 namespace vizo::win32 {
 
@@ -159,7 +160,7 @@ std::optional<std::uint8_t> Win32ShellPlatform::AcLineStatus() {
   return status.ACLineStatus;
 }
 
-ModuleHandle Win32ShellPlatform::LoadModule(const char* name) { return ToHandle(::LoadLibraryA(name)); }
+ModuleHandle Win32ShellPlatform::LoadModule(const char* name) { return ToHandle(LoadSystemLibrary(name)); }
 ModuleHandle Win32ShellPlatform::LoadedModule(const char* name) { return ToHandle(::GetModuleHandleA(name)); }
 
 ProcAddress Win32ShellPlatform::FindProc(ModuleHandle module, const char* name) {
