@@ -1,4 +1,4 @@
-// Faults injected into the real saver: a stand-in d3d9.dll beside a copy of it forwards to Wine's
+// Faults injected into the real saver: a stand-in d3d9.dll in the system folder forwards to Wine's
 // Direct3D and fails on command (see standins/d3d9.cpp). Each case: exit code, reports, whether
 // frames come back, and no hang.
 #include <gtest/gtest.h>
@@ -8,10 +8,11 @@
 namespace vizo::winetest {
 namespace {
 
-std::string FaultSaverPath() { return ProgramDir() + "\\faults\\vizovizo.scr"; }
-
 class SaverFault : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() {
+    ASSERT_TRUE(InstallInSystemFolder(ProgramDir() + "\\faults\\d3d9.dll", "d3d9.dll", "d3d9_wine.dll"));
+  }
   void TearDown() override {
     SetEnvironmentVariableA("VIZO_D3D9_FAULT", nullptr);
     SetEnvironmentVariableA("VIZO_STANDIN_LOG", nullptr);
@@ -34,7 +35,7 @@ class SaverFault : public ::testing::Test {
     return PumpUntil([&] { return Log().find(line + "\n") != std::string::npos; }, 4 * DefaultTimeoutMs);
   }
 
-  // For the saver alone: the stand-in beside it first, Wine's own behind it.
+  // For the saver alone: the stand-in in the system folder first, Wine's own behind it.
   ScopedRegistryValue standIn_{"Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "d3d9", "native,builtin"};
   std::string log_;
 };
@@ -57,7 +58,7 @@ TEST_F(SaverFault, TheFullScreenSaverGetsPastDeviceFaultsAndDrawsAgain) {
   };
   for (const auto& c : cases) {
     Inject(c.fault);
-    Process saver(FaultSaverPath(), "/s");
+    Process saver(SaverPath(), "/s");
     ASSERT_NE(WaitForFullScreenSaver(saver), nullptr) << c.fault;
     // Frames come again once the log has grown to its whole expected length.
     const std::size_t expected = std::string(c.log).size();
@@ -76,7 +77,7 @@ TEST_F(SaverFault, FailedResourcesAreReportedInOrderAndEndWithOne) {
   } cases[] = {{"texture", 70}, {"vertex-buffer", 46}};
   for (const auto& c : cases) {
     Inject(c.fault);
-    Process saver(FaultSaverPath(), "/s");
+    Process saver(SaverPath(), "/s");
     EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"hanabiPainter.cpp", c.painterLine)) << c.fault;
     EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"ScreenMain.cpp", 218)) << c.fault;
     EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"Quellar.cpp", 74)) << c.fault;
@@ -88,7 +89,7 @@ TEST_F(SaverFault, APreviewRecoversFromALostDevice) {
   HWND host = CreatePreviewPane("FaultPreviewHost", 100, 100);
   ASSERT_NE(host, nullptr);
   Inject("lost");
-  Process saver(FaultSaverPath(), "/p " + std::to_string(reinterpret_cast<UINT_PTR>(host)));
+  Process saver(SaverPath(), "/p " + std::to_string(reinterpret_cast<UINT_PTR>(host)));
   EXPECT_TRUE(LogShows("30 presents after the reset")) << Log();
   EXPECT_NE(Log().find("reset done after 30 status checks\n"), std::string::npos) << Log();
   DestroyWindow(host);

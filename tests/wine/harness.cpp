@@ -14,6 +14,21 @@ std::string ProgramDir() {
 
 std::string SaverPath() { return ProgramDir() + "\\vizovizo.scr"; }
 
+bool InstallInSystemFolder(const std::string& standIn, const char* name, const char* keepAs) {
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  const std::string target = std::string(system) + "\\" + name;
+  if (keepAs) {
+    // Kept once, from the system's copy, before any stand-in took its place.
+    const std::string kept = std::string(system) + "\\" + keepAs;
+    if (GetFileAttributesA(kept.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        !CopyFileA(target.c_str(), kept.c_str(), TRUE)) {
+      return false;
+    }
+  }
+  return CopyFileA(standIn.c_str(), target.c_str(), FALSE) != FALSE;
+}
+
 std::string SettingsPath() {
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
@@ -32,12 +47,12 @@ std::string AllEightKeys(const char* hanabi, const char* display) {
          "Display=" + display + "\r\nBuffer=\r\n";
 }
 
-Process::Process(const std::string& program, const std::string& arguments) {
+Process::Process(const std::string& program, const std::string& arguments, const char* currentFolder) {
   std::string commandLine = "\"" + program + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, currentFolder, &startup,
                       &info_)) {
     info_ = {};
   }

@@ -18,10 +18,16 @@ inline constexpr DWORD DefaultTimeoutMs = 15000;
 std::string ProgramDir();
 std::string SaverPath();
 
+// A stand-in for a system component put into the system folder, where the saver looks for it
+// (Wine loads it only where the saver's library order says native). With keepAs, the system's
+// own copy is kept under that name first, for the stand-in to forward to.
+bool InstallInSystemFolder(const std::string& standIn, const char* name, const char* keepAs = nullptr);
+
 // A process started from a command line, terminated at destruction if it is still running.
 class Process {
  public:
-  Process(const std::string& program, const std::string& arguments);
+  // Started in the given current folder, or in this program's.
+  Process(const std::string& program, const std::string& arguments, const char* currentFolder = nullptr);
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
   ~Process();

@@ -1,6 +1,6 @@
 // The Windows 95/98/Me family paths of the real saver. Wine reports that platform to the saver
-// alone (its per-program Windows version), and stand-ins beside a copy of the saver play the
-// system's password components, writing down how they were called.
+// alone (its per-program Windows version), and stand-ins in the system folder play the system's
+// password components, writing down how they were called.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,7 +12,6 @@
 namespace vizo::winetest {
 namespace {
 
-std::string Win9xSaverPath() { return ProgramDir() + "\\win9x\\vizovizo.scr"; }
 
 class EnvironmentValue {
  public:
@@ -32,6 +31,11 @@ class EnvironmentValue {
 
 class Win9xSaver : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() {
+    ASSERT_TRUE(InstallInSystemFolder(ProgramDir() + "\\win9x\\PASSWORD.CPL", "PASSWORD.CPL"));
+    ASSERT_TRUE(InstallInSystemFolder(ProgramDir() + "\\win9x\\mpr.dll", "mpr.dll"));
+  }
+
   void SetUp() override {
     logPath_ =
         ProgramDir() + "\\win9x\\standin-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log";
@@ -64,7 +68,7 @@ DWORD PromptEnded(const std::string& line) {
 TEST_F(Win9xSaver, RefusedPromptKeepsTheSaverAndAnAcceptedOneEndsIt) {
   ScopedRegistryValue usePassword("Control Panel\\Desktop", "ScreenSaveUsePassword", 1);
   EnvironmentValue answers("VIZO_PROMPT_ANSWERS", "01");
-  Process saver(Win9xSaverPath(), "/s");
+  Process saver(SaverPath(), "/s");
   HWND window = WaitForFullScreenSaver(saver);
   ASSERT_NE(window, nullptr);
 
@@ -105,7 +109,7 @@ TEST_F(Win9xSaver, AutoPlayQueryIsCancelledOnlyUnderPasswordAndClosesEither) {
     if (password) usePassword.emplace("Control Panel\\Desktop", "ScreenSaveUsePassword", 1);
     EnvironmentValue answers("VIZO_PROMPT_ANSWERS", "1");
     DeleteFileA(logPath_.c_str());
-    Process saver(Win9xSaverPath(), "/s");
+    Process saver(SaverPath(), "/s");
     HWND window = WaitForFullScreenSaver(saver);
     ASSERT_NE(window, nullptr);
 
@@ -118,14 +122,14 @@ TEST_F(Win9xSaver, AutoPlayQueryIsCancelledOnlyUnderPasswordAndClosesEither) {
 }
 
 TEST_F(Win9xSaver, PasswordChangeCallsTheProviderWithTheParentWindow) {
-  // Wine would load its own MPR.DLL; make it take the stand-in beside the saver.
+  // Wine would load its own MPR.DLL; make it take the stand-in in the system folder.
   ScopedRegistryValue nativeMpr("Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "mpr", "native");
   HWND parent = CreateWindowExA(0, "STATIC", "Display Properties", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(parent, nullptr);
   const auto handle = std::to_string(reinterpret_cast<UINT_PTR>(parent));
 
-  Process change(Win9xSaverPath(), "/a " + handle);
+  Process change(SaverPath(), "/a " + handle);
   EXPECT_EQ(change.WaitForExit(), 0u);
   DestroyWindow(parent);
   EXPECT_EQ(LogLines(), std::vector<std::string>{"PwdChangePasswordA SCRSAVE " + handle + " 0 0"});

@@ -1,5 +1,5 @@
-// Stands in for d3d9.dll: forwards to Wine's own Direct3D 9 and fails on command, for the fault
-// cases of the saver. VIZO_D3D9_FAULT names the fault; what happened goes to VIZO_STANDIN_LOG.
+// Stands in for d3d9.dll in the system folder: forwards to Wine's own Direct3D 9 (kept there as
+// d3d9_wine.dll) and fails on command, for the fault cases of the saver. VIZO_D3D9_FAULT names the fault; what happened goes to VIZO_STANDIN_LOG.
 //   hal-hw        creating a HAL device with hardware vertex processing is refused
 //   texture       every texture creation fails
 //   vertex-buffer every vertex buffer creation fails
@@ -133,7 +133,7 @@ HRESULT WINAPI CreateDevice(IDirect3D9* direct3d, UINT adapter, D3DDEVTYPE type,
 extern "C" __declspec(dllexport) IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVersion) {
   char system[MAX_PATH] = {};
   GetSystemDirectoryA(system, MAX_PATH);
-  HMODULE real = LoadLibraryA((std::string(system) + "\\d3d9.dll").c_str());
+  HMODULE real = LoadLibraryA((std::string(system) + "\\d3d9_wine.dll").c_str());
   using CreateFn = IDirect3D9*(WINAPI*)(UINT);
   // Through a plain pointer: GetProcAddress's own type says nothing of the entry's.
   const auto entry = real ? reinterpret_cast<void*>(GetProcAddress(real, "Direct3DCreate9")) : nullptr;
