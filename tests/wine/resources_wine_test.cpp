@@ -67,6 +67,47 @@ TEST_F(SaverResources, HoldsTheImagesDialogNameAndIconInTheJapaneseLocale) {
   EXPECT_NE(FindResourceA(module_, "img/hanabi3.bmp", RT_BITMAP), nullptr);
 }
 
+// The manifest as the system takes it from the saver: resource 1 of type RT_MANIFEST, read into an
+// activation context.
+TEST(SaverManifest, DeclaresDpiAwarenessAndTheWindowsItSupportsButNoExecutionLevel) {
+  const std::string path = SaverPath();
+  const std::wstring saver(path.begin(), path.end());
+  ACTCTXW request{};
+  request.cbSize = sizeof request;
+  request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+  request.lpSource = saver.c_str();
+  request.lpResourceName = MAKEINTRESOURCEW(1);
+  HANDLE context = CreateActCtxW(&request);
+  ASSERT_NE(context, INVALID_HANDLE_VALUE);
+  const auto setting = [&](const wchar_t* space, const wchar_t* name) {
+    wchar_t value[64] = {};
+    SIZE_T written = 0;
+    return QueryActCtxSettingsW(0, context, space, name, value, 64, &written) ? std::wstring(value) : L"(none)";
+  };
+  EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"), L"true/pm");
+  EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+            L"PerMonitorV2, PerMonitor");
+  // An execution level, even "asInvoker", would switch off the file virtualisation that lets a
+  // standard user's settings file reach the Windows folder.
+  ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level{};
+  ASSERT_TRUE(QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level, sizeof level, nullptr));
+  EXPECT_EQ(level.RunLevel, ACTCTX_RUN_LEVEL_UNSPECIFIED);
+  ReleaseActCtx(context);
+
+  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(module, nullptr);
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_NE(found, nullptr);
+  const std::string text(static_cast<const char*>(LockResource(LoadResource(module, found))),
+                         SizeofResource(module, found));
+  FreeLibrary(module);
+  for (const char* supported : {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                                "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                                "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"}) {
+    EXPECT_NE(text.find(std::string("<supportedOS Id=\"{") + supported + "}\"/>"), std::string::npos) << supported;
+  }
+}
+
 TEST(SaverVersion, FilePropertiesShowTheProductAndTheProjectVersionInJapanese) {
   const std::string path = SaverPath();
   DWORD ignored = 0;

@@ -79,6 +79,71 @@ TEST_F(SettingsDialog, WithoutAFileShowsHighLoadAndTheDesktopSizeAmongTheOffered
   EXPECT_FALSE(ReadFileBytes(SettingsPath()));  // Cancel wrote nothing
 }
 
+// The dialog's client size, and the labels and buttons whose text is wider than the control,
+// measured in the dialog's own font: 9 points of "MS Shell Dlg", as the dialog manager makes it
+// for the system's DPI.
+struct DialogLayout {
+  SIZE client{};
+  std::vector<std::wstring> clipped;
+};
+
+DialogLayout MeasureDialog(HWND dialog, int dpi) {
+  DialogLayout layout;
+  RECT client{};
+  GetClientRect(dialog, &client);
+  layout.client = {client.right, client.bottom};
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg");
+  HGDIOBJ previous = SelectObject(dc, font);
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char className[32] = {};
+    GetClassNameA(child, className, sizeof className);
+    const std::wstring text = WindowText(child);
+    if (text.empty() || (lstrcmpiA(className, "Static") != 0 && lstrcmpiA(className, "Button") != 0)) continue;
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    RECT r{};
+    GetClientRect(child, &r);
+    if (extent.cx > r.right) layout.clipped.push_back(text);
+  }
+  SelectObject(dc, previous);
+  DeleteObject(font);
+  DeleteDC(dc);
+  return layout;
+}
+
+TEST_F(SettingsDialog, GrowsWithTheDpiClipsNoTextAndTheSaverStillCoversTheMonitor) {
+  // Wine's stand-in for the Japanese UI font is the monospaced IPA Gothic, wider than the system's
+  // own: its proportional sibling is closer to what a Japanese Windows shows.
+  ScopedRegistryValue proportional("Software\\Wine\\Fonts\\Replacements", "MS UI Gothic", "IPAPGothic");
+  std::vector<DialogLayout> layouts;
+  for (const int dpi : {96, 144}) {
+    SCOPED_TRACE(dpi);
+    ScopedRegistryValue logPixels("Control Panel\\Desktop", "LogPixels", static_cast<DWORD>(dpi));
+    Open();
+    layouts.push_back(MeasureDialog(dialog_, dpi));
+    EXPECT_EQ(layouts.back().clipped, std::vector<std::wstring>{});
+    Press(CancelButton);
+    EXPECT_EQ(saver_->WaitForExit(), 1016u);
+
+    Process saver(SaverPath(), "/s");
+    HWND window = WaitForFullScreenSaver(saver);
+    ASSERT_NE(window, nullptr);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    RECT covered{};
+    GetWindowRect(window, &covered);
+    EXPECT_TRUE(EqualRect(&covered, &monitor.rcMonitor));
+    PressKey(VK_SPACE);
+    EXPECT_EQ(saver.WaitForExit(), 0u);
+  }
+  // Half as large again, give or take a pixel of rounding per dialog unit.
+  EXPECT_GE(layouts[1].client.cx * 2, layouts[0].client.cx * 3 - 4);
+  EXPECT_GE(layouts[1].client.cy * 2, layouts[0].client.cy * 3 - 4);
+}
+
 TEST_F(SettingsDialog, OkWritesExactlyTheEightKeysInOrder) {
   ASSERT_TRUE(WriteFileBytes(SettingsPath(), "[main]\r\nHanabi=25\r\n"));
   Open();
