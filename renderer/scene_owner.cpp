@@ -6,8 +6,25 @@ namespace {
 
 constexpr std::uint32_t PixelShader11 = 0xFFFF0101;
 constexpr std::uint32_t VertexShader11 = 0xFFFE0101;
+constexpr std::uint32_t MostModesLooked = 4096;  // a driver that never ends its list can't hang the start
 
 }  // namespace
+
+std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, const AdapterMode& desktop, std::uint32_t width,
+                                    std::uint32_t height) {
+  std::uint32_t fastestBelow = 0;
+  std::uint32_t slowest = 0;
+  for (std::uint32_t index = 0; index < MostModesLooked; ++index) {
+    const auto mode = graphics.ListedMode(0, desktop.format, index);
+    if (!mode) break;
+    if (mode->width != width || mode->height != height) continue;
+    const std::uint32_t rate = mode->refreshRate;
+    if (rate == desktop.refreshRate) return rate;
+    if (rate < desktop.refreshRate && rate > fastestBelow) fastestBelow = rate;
+    if (slowest == 0 || rate < slowest) slowest = rate;
+  }
+  return fastestBelow != 0 ? fastestBelow : slowest;
+}
 
 void SceneOwner::TakeSettings(const settings::SceneSettings& read, const std::optional<AdapterMode>& desktop) {
   settings = read;
@@ -53,20 +70,25 @@ void SceneOwner::BlankSecondaryMonitors() {
   }
 }
 
-bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize) {
+bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize, SaverWindowKind kind) {
   if (!windowSize) return Fail(48);
   const auto [width, height] = *windowSize;
+  // However large a preview pane is, its child window can't hold a full-screen device.
+  const bool fullScreen = kind == SaverWindowKind::TopLevel && width >= 640 && height >= 480;
+  // An empty pane: no device presents into no pixels, and there is nothing to show.
+  if (!fullScreen && (width <= 0 || height <= 0)) return true;
   if (!graphics.CreateDirect3D()) return Fail(51);
   const auto desktop = graphics.CurrentMode(0);
   if (!desktop) return Fail(53);
 
-  const bool fullScreen = width >= 640 && height >= 480;
   if (fullScreen) {
     BlankSecondaryMonitors();
-    presentation = {static_cast<std::uint32_t>(settings.displayWidth),
-                    static_cast<std::uint32_t>(settings.displayHeight),
+    const auto displayWidth = static_cast<std::uint32_t>(settings.displayWidth);
+    const auto displayHeight = static_cast<std::uint32_t>(settings.displayHeight);
+    presentation = {displayWidth,
+                    displayHeight,
                     desktop->format,
-                    desktop->refreshRate,
+                    FullScreenRefreshRate(graphics, *desktop, displayWidth, displayHeight),
                     false,
                     DeviceWindow::Saver};
   } else {
@@ -107,6 +129,7 @@ bool SceneOwner::CreateMainDevice(const AdapterMode& desktop, DeviceType& usedTy
   if (presentation.windowed || !otherSize) return false;
   presentation.width = desktop.width;
   presentation.height = desktop.height;
+  presentation.refreshRate = desktop.refreshRate;
   camera.SetAspect(static_cast<std::int32_t>(desktop.width), static_cast<std::int32_t>(desktop.height));
   return CreateWithFallbacks(0, 0, presentation, DeviceType::Hal, VertexProcessing::Hardware, usedType, usedProcessing);
 }

@@ -50,6 +50,8 @@ class SceneGraphics {
   virtual ~SceneGraphics() = default;
   virtual bool CreateDirect3D() = 0;
   virtual std::optional<AdapterMode> CurrentMode(int adapter) = 0;
+  // The modes the adapter lists in a format, by index from 0; nothing past the last.
+  virtual std::optional<AdapterMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) = 0;
   virtual bool CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
                             const Presentation& presentation) = 0;
   virtual void ReleaseDevice(int slot) = 0;
@@ -74,6 +76,15 @@ class FrameContent {
 
 using SceneReport = void (*)(int line);
 
+// A full-screen device needs a top-level focus window; a preview lives in a child window.
+enum class SaverWindowKind { TopLevel, Child };
+
+// The refresh rate for a full-screen mode of this size in the desktop's format: the desktop's own
+// where the adapter lists it at that size, else the fastest listed below it, else the slowest
+// listed; 0 (the adapter's default) when nothing is listed at that size.
+std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, const AdapterMode& desktop, std::uint32_t width,
+                                    std::uint32_t height);
+
 struct SceneOwner {
   SceneGraphics& graphics;
   SceneReport report;  // the common error report for this module
@@ -85,8 +96,10 @@ struct SceneOwner {
 
   // Settings read at start; a display size that can't give an aspect falls back to the desktop's.
   void TakeSettings(const settings::SceneSettings& read, const std::optional<AdapterMode>& desktop);
-  // For the saver window of this size; nothing when its rectangle could not be read.
-  bool InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize);
+  // For the saver window of this size; nothing when its rectangle could not be read. A windowed
+  // saver with nothing to show (an empty preview pane) gets no device and still succeeds.
+  bool InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize,
+                  SaverWindowKind kind = SaverWindowKind::TopLevel);
   void RenderFrame(FrameContent& content);
   // The other monitors are given back when the saver window goes.
   void EndBlanking();

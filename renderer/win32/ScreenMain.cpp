@@ -16,6 +16,9 @@ using gfx::win32::ReleaseOnce;
 void ReportScreenMain(int line) { vizo::win32::ReportError(__FILE__, line); }
 
 D3DDEVTYPE ToD3D(DeviceType type) { return type == DeviceType::Hal ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF; }
+AdapterMode ToAdapterMode(const D3DDISPLAYMODE& mode) {
+  return {mode.Width, mode.Height, mode.RefreshRate, static_cast<std::uint32_t>(mode.Format)};
+}
 DWORD ToD3D(VertexProcessing processing) {
   return processing == VertexProcessing::Hardware ? D3DCREATE_HARDWARE_VERTEXPROCESSING
                                                   : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
@@ -75,7 +78,18 @@ bool Direct3DGraphics::CreateDirect3D() {
 std::optional<AdapterMode> Direct3DGraphics::CurrentMode(int adapter) {
   D3DDISPLAYMODE mode{};
   if (!direct3d_ || FAILED(direct3d_->GetAdapterDisplayMode(static_cast<UINT>(adapter), &mode))) return std::nullopt;
-  return AdapterMode{mode.Width, mode.Height, mode.RefreshRate, static_cast<std::uint32_t>(mode.Format)};
+  return ToAdapterMode(mode);
+}
+
+std::optional<AdapterMode> Direct3DGraphics::ListedMode(int adapter, std::uint32_t format, std::uint32_t index) {
+  const auto d3dAdapter = static_cast<UINT>(adapter);
+  const auto d3dFormat = static_cast<D3DFORMAT>(format);
+  D3DDISPLAYMODE mode{};
+  if (!direct3d_ || index >= direct3d_->GetAdapterModeCount(d3dAdapter, d3dFormat) ||
+      FAILED(direct3d_->EnumAdapterModes(d3dAdapter, d3dFormat, index, &mode))) {
+    return std::nullopt;
+  }
+  return ToAdapterMode(mode);
 }
 
 bool Direct3DGraphics::EnsureBlankingWindow(int slot, int adapter) {
@@ -168,10 +182,12 @@ bool ScreenMain::InitDevice(HWND window) {
   RECT r{};
   std::optional<std::pair<std::int32_t, std::int32_t>> size;
   if (GetWindowRect(window, &r)) size = std::pair{r.right - r.left, r.bottom - r.top};
-  return scene.InitDevice(size);
+  const bool child = (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0;
+  return scene.InitDevice(size, child ? SaverWindowKind::Child : SaverWindowKind::TopLevel);
 }
 
 bool ScreenMain::InitPainter() {
+  if (!scene.hasDevice) return true;  // an empty preview pane: nothing to draw into
   if (FAILED(painter.Init(graphics.Device()))) {
     ReportScreenMain(218);
     return false;

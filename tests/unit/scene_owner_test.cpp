@@ -18,6 +18,7 @@ class FakeGraphics final : public SceneGraphics {
   std::vector<std::string> calls;
   bool direct3d = true;
   std::map<int, AdapterMode> modes{{0, {1024, 768, 60, X8R8G8B8}}};
+  std::vector<AdapterMode> listed{{640, 480, 60, X8R8G8B8}, {800, 600, 60, X8R8G8B8}, {1024, 768, 60, X8R8G8B8}};
   // Device creations that succeed, as "slot:type:processing", e.g. "0:hal:sw"; empty means all do.
   std::set<std::string> creatable;
   std::optional<ShaderVersions> caps = ShaderVersions{0xFFFF0300, 0xFFFE0300};
@@ -37,6 +38,10 @@ class FakeGraphics final : public SceneGraphics {
   std::optional<AdapterMode> CurrentMode(int adapter) override {
     const auto found = modes.find(adapter);
     return found == modes.end() ? std::nullopt : std::optional(found->second);
+  }
+  std::optional<AdapterMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) override {
+    if (adapter != 0 || format != X8R8G8B8 || index >= listed.size()) return std::nullopt;
+    return listed[index];
   }
   bool CreateDevice(int slot, int adapter, DeviceType t, VertexProcessing p,
                     const Presentation& presentation) override {
@@ -113,14 +118,17 @@ TEST_F(Scene, FullScreenUsesTheDisplaySettingWindowedTheWindowSize) {
     std::int32_t width, height;
     bool windowed;
     std::uint32_t bufferWidth, bufferHeight;
+    SaverWindowKind kind = SaverWindowKind::TopLevel;
   } cases[] = {{1280, 1024, false, 800, 600},
                {640, 480, false, 800, 600},
                {639, 1200, true, 639, 1200},
                {1280, 479, true, 1280, 479},
-               {152, 112, true, 152, 112}};
+               {152, 112, true, 152, 112},
+               // A preview pane as large as a screen is still a child window.
+               {1280, 1024, true, 1280, 1024, SaverWindowKind::Child}};
   for (const auto& c : cases) {
     graphics.calls.clear();
-    ASSERT_TRUE(owner.InitDevice(std::pair{c.width, c.height}));
+    ASSERT_TRUE(owner.InitDevice(std::pair{c.width, c.height}, c.kind));
     EXPECT_EQ(graphics.lastCreated.windowed, c.windowed);
     EXPECT_EQ(graphics.lastCreated.width, c.bufferWidth);
     EXPECT_EQ(graphics.lastCreated.height, c.bufferHeight);
@@ -128,6 +136,48 @@ TEST_F(Scene, FullScreenUsesTheDisplaySettingWindowedTheWindowSize) {
     EXPECT_EQ(graphics.lastCreated.deviceWindow, c.windowed ? DeviceWindow::None : DeviceWindow::Saver);
   }
   EXPECT_TRUE(g_reports.empty());
+}
+
+TEST_F(Scene, FullScreenRefreshRateIsOneTheAdapterListsForTheSize) {
+  const struct {
+    const char* name;
+    std::uint32_t desktopRate;
+    std::vector<std::uint32_t> listedAt800;  // rates listed at the 800 x 600 of the Display setting
+    std::uint32_t used;
+  } cases[] = {
+      {"the desktop's", 75, {60, 75, 85}, 75},
+      {"the fastest below the desktop's", 144, {60, 75, 160}, 75},
+      {"only faster ones: the slowest", 60, {85, 75}, 75},
+      {"none at that size: the adapter's default", 144, {}, 0},
+  };
+  for (const auto& c : cases) {
+    FakeGraphics fresh;
+    fresh.modes[0].refreshRate = c.desktopRate;
+    fresh.listed = {{800, 500, c.desktopRate, X8R8G8B8}, {1024, 768, c.desktopRate, X8R8G8B8}};
+    for (const auto rate : c.listedAt800) fresh.listed.push_back({800, 600, rate, X8R8G8B8});
+    SceneOwner scene{fresh, Record, {}, {}, {}, false, false};
+    settings::SceneSettings read;
+    read.displayWidth = 800;
+    read.displayHeight = 600;
+    scene.TakeSettings(read, fresh.modes[0]);
+    ASSERT_TRUE(scene.InitDevice(std::pair{1024, 768})) << c.name;
+    EXPECT_EQ(fresh.lastCreated.refreshRate, c.used) << c.name;
+  }
+}
+
+TEST_F(Scene, AnEmptyPreviewPaneGetsNoDeviceNoReportAndNoFrames) {
+  for (const auto& size : {std::pair{0, 112}, std::pair{152, 0}, std::pair{0, 0}}) {
+    FakeGraphics fresh;
+    g_reports.clear();
+    SceneOwner scene{fresh, Record, {}, {}, {}, false, false};
+    EXPECT_TRUE(scene.InitDevice(size, SaverWindowKind::Child));
+    EXPECT_FALSE(scene.hasDevice);
+    CountingContent content;
+    scene.RenderFrame(content);
+    EXPECT_EQ(content.frames, 0);
+    EXPECT_TRUE(fresh.calls.empty());
+    EXPECT_TRUE(g_reports.empty());
+  }
 }
 
 TEST_F(Scene, DeviceCreationFallsBackAndReportsWhenNothingWorks) {

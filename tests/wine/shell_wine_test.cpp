@@ -184,6 +184,23 @@ TEST(PreviewSaver, FillsTheHostIgnoresInputAndEndsWithIt) {
   EXPECT_EQ(created.SaverWindowsFor(saver.MainThreadId()), 1);  // the log sees the saver's window
 }
 
+TEST(PreviewSaver, AnEmptyPaneGetsNoErrorBoxAndEndsWithIt) {
+  HWND pane = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 100, 100, 0, 0, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(pane, nullptr);
+  Process saver(SaverPath(), "/p " + std::to_string(reinterpret_cast<UINT_PTR>(pane)));
+  HWND preview = nullptr;
+  // Shown once its creation, and with it any report a failed device would raise, is over.
+  ASSERT_TRUE(PumpUntil([&] {
+    preview = FindWindowExA(pane, nullptr, SaverClass, "Preview");
+    return preview != nullptr && IsWindowVisible(preview);
+  }));
+  EXPECT_TRUE(Drain(preview));  // and its frame ticks go through
+  EXPECT_TRUE(ProcessWindows(saver.Id(), "#32770", nullptr).empty()) << "an error box is up";
+  DestroyWindow(pane);
+  EXPECT_EQ(saver.WaitForExit(), 0u);
+}
+
 TEST(SaverWithAForeignDisplaySize, RunsAtTheDesktopSizeAndLeavesTheFileAlone) {
   // A size from another machine that this 1024 x 768 screen can't show.
   const std::string saved = AllEightKeys("10", "1280 x 1024");
