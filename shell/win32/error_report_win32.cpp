@@ -8,6 +8,24 @@
 
 namespace vizo::win32 {
 
+namespace {
+
+HHOOK g_raiseHook = nullptr;
+bool g_raised = false;
+
+// The report box, on its first activation, joins the top-most windows: the full-screen saver window
+// is one of them, and a box below it would be hidden while the saver seems frozen. (MB_TOPMOST asks
+// the same of Windows; Wine ignores it.)
+LRESULT CALLBACK RaiseReportBox(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && !g_raised) {
+    g_raised = true;
+    SetWindowPos(reinterpret_cast<HWND>(wParam), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  return CallNextHookEx(g_raiseHook, code, wParam, lParam);
+}
+
+}  // namespace
+
 void ReportError(const char* sourceFile, int line) {
   // The text is Japanese; shown through the wide call it reads the same whatever the system's
   // ANSI code page is.
@@ -19,7 +37,12 @@ void ReportError(const char* sourceFile, int line) {
   // back while the box is up, so that every report is seen. Quitting stays requested.
   MSG pendingQuit{};
   PeekMessageW(&pendingQuit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-  MessageBoxW(nullptr, text.c_str(), L"Error", MB_ICONWARNING);
+  // Above the top-most saver, still without an owner.
+  g_raised = false;
+  g_raiseHook = SetWindowsHookExW(WH_CBT, RaiseReportBox, nullptr, GetCurrentThreadId());
+  MessageBoxW(nullptr, text.c_str(), L"Error", MB_ICONWARNING | MB_TOPMOST);
+  if (g_raiseHook) UnhookWindowsHookEx(g_raiseHook);
+  g_raiseHook = nullptr;
   PostQuitMessage(1);
 }
 

@@ -78,6 +78,8 @@ TEST_F(SaverFault, FailedResourcesAreReportedInOrderAndEndWithOne) {
   for (const auto& c : cases) {
     Inject(c.fault);
     Process saver(SaverPath(), "/s");
+    // Raised over the top-most full-screen saver, the report must show above it.
+    EXPECT_TRUE(SeenOnScreen(WaitForReport(saver), (std::string("report-over-saver-") + c.fault).c_str())) << c.fault;
     EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"hanabiPainter.cpp", c.painterLine)) << c.fault;
     EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"ScreenMain.cpp", 218)) << c.fault;
     EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"Quellar.cpp", 74)) << c.fault;

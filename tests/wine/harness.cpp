@@ -357,15 +357,45 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
   return std::fclose(out) == 0 && written;
 }
 
-std::wstring DismissNextReport(const Process& process) {
+HWND WaitForReport(const Process& process) {
   HWND box = nullptr;
-  if (!PumpUntil([&] {
-        const auto boxes = ProcessWindows(process.Id(), "#32770", "Error");
-        box = boxes.empty() ? nullptr : boxes.front();
-        return box && IsWindowVisible(box);
-      })) {
-    return {};
+  PumpUntil([&] {
+    const auto boxes = ProcessWindows(process.Id(), "#32770", "Error");
+    box = boxes.empty() ? nullptr : boxes.front();
+    return box && IsWindowVisible(box);
+  });
+  return box;
+}
+
+bool SeenOnScreen(HWND window, const char* artifact) {
+  RECT client{};
+  GetClientRect(window, &client);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  const COLORREF face = GetSysColor(COLOR_3DFACE);
+  const std::uint32_t expected = static_cast<std::uint32_t>(GetRValue(face)) << 16 | GetGValue(face) << 8 | GetBValue(face);
+  // Above every window that overlaps it in the system's z-order, which is what Windows draws by
+  // (an X server without a window manager may stack a newly shown window on top regardless).
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  for (HWND above = GetTopWindow(nullptr); above && above != window; above = GetWindow(above, GW_HWNDNEXT)) {
+    RECT other{}, overlap{};
+    GetWindowRect(above, &other);
+    if (IsWindowVisible(above) && IntersectRect(&overlap, &frame, &other)) return false;
   }
+  // Most of a box's face is its plain colour; behind another window, none of it shows.
+  return PumpUntil([&] {
+    const Screenshot shot = CaptureScreen(&client);
+    std::size_t plain = 0;
+    for (const auto pixel : shot.pixels) plain += pixel == expected ? 1 : 0;
+    if (plain * 2 <= shot.pixels.size()) return false;
+    SaveArtifact(shot, artifact);
+    return true;
+  });
+}
+
+std::wstring DismissNextReport(const Process& process) {
+  HWND box = WaitForReport(process);
+  if (!box) return {};
   const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   PumpUntil([box] { return !IsWindow(box); });

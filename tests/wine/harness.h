@@ -114,6 +114,11 @@ std::string AllEightKeys(const char* hanabi, const char* display);
 // Waits for the process's next error report box, dismisses it and returns its text (empty when
 // none came).
 std::wstring DismissNextReport(const Process& process);
+// The process's next error report box, once it is shown; nullptr when none came.
+HWND WaitForReport(const Process& process);
+// Whether the window's face shows on the screen (not behind another window); the shot is kept
+// under artifact.
+bool SeenOnScreen(HWND window, const char* artifact);
 // Whether a report's text names this source file and line.
 bool ReportNames(const std::wstring& text, const wchar_t* file, int line);
 
