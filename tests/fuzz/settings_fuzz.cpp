@@ -25,6 +25,10 @@ class AnyDevice final : public renderer::SceneGraphics {
     if (adapter != 0) return std::nullopt;
     return renderer::AdapterMode{1024, 768, 60, X8R8G8B8};
   }
+  std::optional<renderer::AdapterMode> ListedMode(int adapter, std::uint32_t, std::uint32_t index) override {
+    if (adapter != 0 || index > 0) return std::nullopt;
+    return renderer::AdapterMode{1024, 768, 60, X8R8G8B8};
+  }
   bool CreateDevice(int, int, renderer::DeviceType, renderer::VertexProcessing,
                     const renderer::Presentation& p) override {
     return p.width > 0 && p.height > 0 && p.width <= 4096 && p.height <= 4096;  // as an adapter would

@@ -294,6 +294,35 @@ TEST(SaverWithoutDirect3D, ReportsEachFailureAndEndsWithOne) {
   RemoveSettings();
 }
 
+TEST(SaverWithoutASystemLibrary, GoesDownItsFailurePathsWithNoLoaderBox) {
+  const struct {
+    const char* library;  // missing for the saver alone
+    const char* mode;
+    std::vector<std::pair<const wchar_t*, int>> reports;
+    DWORD exitCode;
+  } cases[] = {
+      // No Direct3D at start-up (no default size), nor for the window.
+      {"d3d9", "/s", {{L"ScreenMain.cpp", 23}, {L"ScreenMain.cpp", 51}, {L"Quellar.cpp", 73}}, 1},
+      // The random seed comes from the tick count instead; the saver stays until input.
+      {"winmm", "/s", {}, 0},
+      // The dialog's slider class is never registered: the dialog can't be made.
+      {"comctl32", "/c", {}, 0xFFFFFFFF},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.library);
+    ScopedRegistryValue missing("Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", c.library, "");
+    Process saver(SaverPath(), c.mode);
+    for (const auto& [file, line] : c.reports) EXPECT_TRUE(ReportNames(DismissNextReport(saver), file, line)) << line;
+    if (c.exitCode == 0) {
+      ASSERT_NE(WaitForFullScreenSaver(saver), nullptr);
+      EXPECT_TRUE(DrawingShows());
+      PressKey(VK_SPACE);
+    }
+    // A file that imported the library would not have started at all (0xC0000135).
+    EXPECT_EQ(saver.WaitForExit(), c.exitCode);
+  }
+}
+
 TEST(FaultGuard, EndsTheProcessWithMinusOneAfterItsHandler) {
   const struct {
     const char* mode;
