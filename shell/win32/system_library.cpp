@@ -18,6 +18,8 @@ using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 
 constexpr DWORD SearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
 
+bool g_systemFolderOnly = false;  // every search by name looks in the system folder alone
+
 template <typename Fn>
 Fn As(FARPROC entry) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(entry));
@@ -28,7 +30,7 @@ Fn As(FARPROC entry) {
 void RestrictLibrarySearch() {
   const HMODULE kernel = GetModuleHandleA("kernel32.dll");
   if (const auto setDefault = As<SetDefaultDllDirectoriesFn>(GetProcAddress(kernel, "SetDefaultDllDirectories"))) {
-    setDefault(SearchSystem32);
+    g_systemFolderOnly = setDefault(SearchSystem32) != FALSE;
   }
   if (const auto setDirectory = As<SetDllDirectoryFn>(GetProcAddress(kernel, "SetDllDirectoryA"))) {
     setDirectory("");
@@ -42,9 +44,11 @@ HMODULE LoadSystemLibrary(const char* name) {
   if (folder == 0 || folder + 1 + length >= MAX_PATH) return nullptr;
   path[folder] = '\\';
   std::memcpy(path + folder + 1, name, length + 1);
-  // A library that is there but can't be loaded fails quietly, as a missing one does.
+  // A library that is there but can't be loaded fails quietly, as a missing one does. Its own
+  // imports come from the system folder: the default search where that is all it holds, else the
+  // search that starts in the library's folder.
   const UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  const HMODULE module = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  const HMODULE module = LoadLibraryExA(path, nullptr, g_systemFolderOnly ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH);
   SetErrorMode(errorMode);
   return module;
 }

@@ -51,12 +51,7 @@ TEST(ScaledDisplay, TheDialogGrowsWithTheDpiClipsNoTextAndTheSaverStillCoversThe
     SCOPED_TRACE(dpi);
     ScopedRegistryValue logPixels("Control Panel\\Desktop", "LogPixels", static_cast<DWORD>(dpi));
     Process settings(SaverPath(), "/c");
-    HWND dialog = nullptr;
-    ASSERT_TRUE(PumpUntil([&] {
-      const auto found = ProcessWindows(settings.Id(), "#32770", nullptr);
-      dialog = found.empty() ? nullptr : found.front();
-      return dialog && IsWindowVisible(dialog);
-    }));
+    HWND dialog = WaitForDialog(settings);
     ASSERT_TRUE(Drain(dialog));
     layouts.push_back(MeasureDialog(dialog, dpi));
     EXPECT_EQ(layouts.back().clipped, std::vector<std::wstring>{});

@@ -357,10 +357,10 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
   return std::fclose(out) == 0 && written;
 }
 
-HWND WaitForReport(const Process& process) {
+HWND WaitForDialog(const Process& process, const char* title) {
   HWND box = nullptr;
   PumpUntil([&] {
-    const auto boxes = ProcessWindows(process.Id(), "#32770", "Error");
+    const auto boxes = ProcessWindows(process.Id(), "#32770", title);
     box = boxes.empty() ? nullptr : boxes.front();
     return box && IsWindowVisible(box);
   });
@@ -394,7 +394,7 @@ bool SeenOnScreen(HWND window, const char* artifact) {
 }
 
 std::wstring DismissNextReport(const Process& process) {
-  HWND box = WaitForReport(process);
+  HWND box = WaitForDialog(process, "Error");
   if (!box) return {};
   const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));
   PostMessageA(box, WM_COMMAND, IDOK, 0);

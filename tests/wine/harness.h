@@ -114,8 +114,9 @@ std::string AllEightKeys(const char* hanabi, const char* display);
 // Waits for the process's next error report box, dismisses it and returns its text (empty when
 // none came).
 std::wstring DismissNextReport(const Process& process);
-// The process's next error report box, once it is shown; nullptr when none came.
-HWND WaitForReport(const Process& process);
+// The process's next dialog (any, or with this title: "Error" for a report), once it is shown;
+// nullptr when none came.
+HWND WaitForDialog(const Process& process, const char* title = nullptr);
 // Whether the window's face shows on the screen (not behind another window); the shot is kept
 // under artifact.
 bool SeenOnScreen(HWND window, const char* artifact);

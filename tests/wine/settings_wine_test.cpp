@@ -26,11 +26,7 @@ class SettingsDialog : public ::testing::Test {
   void Open(const std::string& arguments = "/c") {
     saver_.emplace(SaverPath(), arguments);
     ASSERT_TRUE(saver_->Started());
-    ASSERT_TRUE(PumpUntil([this] {
-      const auto dialogs = ProcessWindows(saver_->Id(), "#32770", nullptr);
-      dialog_ = dialogs.empty() ? nullptr : dialogs.front();
-      return dialog_ && IsWindowVisible(dialog_);
-    }));
+    dialog_ = WaitForDialog(*saver_);
     ASSERT_TRUE(Drain(dialog_));
   }
 

@@ -71,10 +71,13 @@ TEST_F(FullScreenSaver, MouseButtonCloses) {
 
 TEST_F(FullScreenSaver, FirstTenMouseMovesNeverClose) {
   // The saver swallows the first ten mouse-move messages of the process, however far they go. The
-  // system adds one of its own when the window appears under the cursor, so of ours the tenth or
-  // eleventh is the first to count.
+  // system adds one of its own when the window appears under the cursor, and under Wine a pointer
+  // warp from X may arrive late as one or two more, or merge with one of ours (seen in about one
+  // run in seven, with this saver and the one before): of ours the eighth to the twelfth is the
+  // first to count. A saver that swallowed none would close on the first, one that never stopped
+  // swallowing not at all.
   int closingMove = 0;
-  for (int move = 1; move <= 12 && closingMove == 0; ++move) {
+  for (int move = 1; move <= 13 && closingMove == 0; ++move) {
     // Each move must be in the saver's queue before it is drained, or the next one merges with it.
     const POINT to{move % 2 ? 900 : 100, 700};
     MoveCursorTo(to.x, to.y);
@@ -84,8 +87,8 @@ TEST_F(FullScreenSaver, FirstTenMouseMovesNeverClose) {
     }));
     if (!StillRunning()) closingMove = move;
   }
-  EXPECT_GE(closingMove, 10);
-  EXPECT_LE(closingMove, 11);
+  EXPECT_GE(closingMove, 8);
+  EXPECT_LE(closingMove, 12);
   EXPECT_EQ(saver_->WaitForExit(), 0u);
 }
 
@@ -254,12 +257,8 @@ TEST(BadSettingsFiles, TheSaverAndTheDialogKeepWorkingAndLeaveTheFileAsItWas) {
     }
     {
       Process dialog(SaverPath(), "/c");
-      HWND box = nullptr;
-      ASSERT_TRUE(PumpUntil([&] {
-        const auto found = ProcessWindows(dialog.Id(), "#32770", nullptr);
-        box = found.empty() ? nullptr : found.front();
-        return box && IsWindowVisible(box);
-      })) << c.name;
+      HWND box = WaitForDialog(dialog);
+      ASSERT_NE(box, nullptr) << c.name;
       PostMessageA(GetDlgItem(box, 1016), BM_CLICK, 0, 0);  // Cancel
       EXPECT_EQ(dialog.WaitForExit(), 1016u) << c.name;
     }
@@ -301,19 +300,21 @@ TEST(SaverWithoutASystemLibrary, GoesDownItsFailurePathsWithNoLoaderBox) {
     std::vector<std::pair<const wchar_t*, int>> reports;
     DWORD exitCode;
   } cases[] = {
-      // No Direct3D at start-up (no default size), nor for the window.
-      {"d3d9", "/s", {{L"ScreenMain.cpp", 23}, {L"ScreenMain.cpp", 51}, {L"Quellar.cpp", 73}}, 1},
-      // The random seed comes from the tick count instead; the saver stays until input.
+      // No Direct3D at start-up (no default size), nor to list the modes; the reports' quit request
+      // then ends the dialog.
+      {"d3d9", "/c", {{L"ScreenMain.cpp", 23}, {L"OptionDialog.cpp", 40}}, 1},
+      // The random seed comes from the tick count instead.
       {"winmm", "/s", {}, 0},
       // The dialog's slider class is never registered: the dialog can't be made.
-      {"comctl32", "/c", {}, 0xFFFFFFFF},
+      {"comctl32", "/c", {}, MinusOne},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.library);
+    // An empty load order: Wine loads the library neither from the system folder nor from beside.
     ScopedRegistryValue missing("Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", c.library, "");
     Process saver(SaverPath(), c.mode);
     for (const auto& [file, line] : c.reports) EXPECT_TRUE(ReportNames(DismissNextReport(saver), file, line)) << line;
-    if (c.exitCode == 0) {
+    if (std::string(c.mode) == "/s") {
       ASSERT_NE(WaitForFullScreenSaver(saver), nullptr);
       EXPECT_TRUE(DrawingShows());
       PressKey(VK_SPACE);
