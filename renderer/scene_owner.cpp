@@ -85,12 +85,9 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
     BlankSecondaryMonitors();
     const auto displayWidth = static_cast<std::uint32_t>(settings.displayWidth);
     const auto displayHeight = static_cast<std::uint32_t>(settings.displayHeight);
-    presentation = {displayWidth,
-                    displayHeight,
-                    desktop->format,
-                    FullScreenRefreshRate(graphics, *desktop, displayWidth, displayHeight),
-                    false,
-                    DeviceWindow::Saver};
+    presentation = {displayWidth,    displayHeight,
+                    desktop->format, FullScreenRefreshRate(graphics, *desktop, displayWidth, displayHeight),
+                    false,           DeviceWindow::Saver};
   } else {
     presentation = {static_cast<std::uint32_t>(width),
                     static_cast<std::uint32_t>(height),

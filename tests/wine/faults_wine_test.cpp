@@ -79,7 +79,8 @@ TEST_F(SaverFault, FailedResourcesAreReportedInOrderAndEndWithOne) {
     Inject(c.fault);
     Process saver(SaverPath(), "/s");
     // Raised over the top-most full-screen saver, the report must show above it.
-    EXPECT_TRUE(SeenOnScreen(WaitForDialog(saver, "Error"), (std::string("report-over-saver-") + c.fault).c_str())) << c.fault;
+    EXPECT_TRUE(SeenOnScreen(WaitForDialog(saver, "Error"), (std::string("report-over-saver-") + c.fault).c_str()))
+        << c.fault;
     EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"hanabiPainter.cpp", c.painterLine)) << c.fault;
     EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"ScreenMain.cpp", 218)) << c.fault;
     EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"Quellar.cpp", 74)) << c.fault;

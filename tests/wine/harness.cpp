@@ -21,8 +21,7 @@ bool InstallInSystemFolder(const std::string& standIn, const char* name, const c
   if (keepAs) {
     // Kept once, from the system's copy, before any stand-in took its place.
     const std::string kept = std::string(system) + "\\" + keepAs;
-    if (GetFileAttributesA(kept.c_str()) == INVALID_FILE_ATTRIBUTES &&
-        !CopyFileA(target.c_str(), kept.c_str(), TRUE)) {
+    if (GetFileAttributesA(kept.c_str()) == INVALID_FILE_ATTRIBUTES && !CopyFileA(target.c_str(), kept.c_str(), TRUE)) {
       return false;
     }
   }
@@ -372,7 +371,8 @@ bool SeenOnScreen(HWND window, const char* artifact) {
   GetClientRect(window, &client);
   MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
   const COLORREF face = GetSysColor(COLOR_3DFACE);
-  const std::uint32_t expected = static_cast<std::uint32_t>(GetRValue(face)) << 16 | GetGValue(face) << 8 | GetBValue(face);
+  const std::uint32_t expected =
+      static_cast<std::uint32_t>(GetRValue(face)) << 16 | GetGValue(face) << 8 | GetBValue(face);
   // Above every window that overlaps it in the system's z-order, which is what Windows draws by
   // (an X server without a window manager may stack a newly shown window on top regardless).
   RECT frame{};

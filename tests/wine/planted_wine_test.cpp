@@ -27,9 +27,12 @@ TEST(PlantedLibraries, NoneIsLoadedAndEveryModeStillWorks) {
     bool fromPlantedFolder;  // else from its own folder, with the planted one current
     bool win9x;
   } cases[] = {
-      {"/s", FullScreen, true, false},          {"/c", Settings, true, false},
-      {"/p", Preview, true, false},             {"9x /s with a password", FullScreen, true, true},
-      {"9x /a", PasswordChange, true, true},    {"/s from the current folder", FullScreen, false, false},
+      {"/s", FullScreen, true, false},
+      {"/c", Settings, true, false},
+      {"/p", Preview, true, false},
+      {"9x /s with a password", FullScreen, true, true},
+      {"9x /a", PasswordChange, true, true},
+      {"/s from the current folder", FullScreen, false, false},
       {"/c from the current folder", Settings, false, false},
   };
   for (const auto& c : cases) {

@@ -12,7 +12,6 @@
 namespace vizo::winetest {
 namespace {
 
-
 class EnvironmentValue {
  public:
   EnvironmentValue(const char* name, const std::string& value) : name_(name) {

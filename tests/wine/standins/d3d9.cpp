@@ -1,5 +1,6 @@
 // Stands in for d3d9.dll in the system folder: forwards to Wine's own Direct3D 9 (kept there as
-// d3d9_wine.dll) and fails on command, for the fault cases of the saver. VIZO_D3D9_FAULT names the fault; what happened goes to VIZO_STANDIN_LOG.
+// d3d9_wine.dll) and fails on command, for the fault cases of the saver. VIZO_D3D9_FAULT names the fault; what happened
+// goes to VIZO_STANDIN_LOG.
 //   hal-hw        creating a HAL device with hardware vertex processing is refused
 //   texture       every texture creation fails
 //   vertex-buffer every vertex buffer creation fails
