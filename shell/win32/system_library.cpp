@@ -18,6 +18,7 @@ using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 
 constexpr DWORD SearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
 
+bool g_searchRestricted = false;
 bool g_systemFolderOnly = false;  // every search by name looks in the system folder alone
 
 template <typename Fn>
@@ -28,6 +29,8 @@ Fn As(FARPROC entry) {
 }  // namespace
 
 void RestrictLibrarySearch() {
+  if (g_searchRestricted) return;
+  g_searchRestricted = true;
   const HMODULE kernel = GetModuleHandleA("kernel32.dll");
   if (const auto setDefault = As<SetDefaultDllDirectoriesFn>(GetProcAddress(kernel, "SetDefaultDllDirectories"))) {
     g_systemFolderOnly = setDefault(SearchSystem32) != FALSE;
