@@ -8,8 +8,9 @@ namespace vizo::gfx {
 
 namespace {
 
-// A texture takes no floats: its count is one no call can match.
-constexpr std::size_t NotFloats = SIZE_MAX;
+// A texture takes no floats, and a set of none is refused. (A count of SIZE_MAX, matched by no call
+// in a 64-bit build, is UINT_MAX in a 32-bit one, which an unsigned count from the caller can be.)
+constexpr std::size_t NotFloats = 0;
 
 std::size_t FloatCount(ParameterKind kind) {
   switch (kind) {

@@ -64,7 +64,7 @@ class ParameterValues {
   // painter sets five of these on each of a frame's thousand calls.
   bool SetFloats(ParameterHandle handle, const float* values, std::size_t count) {
     const std::size_t index = handle - 1;  // handle 0 wraps round to fail the first test
-    if (index >= slots_.size() || count != slots_[index].floatCount || !values) return false;
+    if (index >= slots_.size() || count == 0 || count != slots_[index].floatCount || !values) return false;
     // A plain loop: the count is a constant where this is inlined, and the copy a few moves.
     float* to = slots_[index].floats.data();
     for (std::size_t k = 0; k < count; ++k) to[k] = values[k];
@@ -80,7 +80,7 @@ class ParameterValues {
   // One parameter's value, all in one place.
   struct Slot {
     std::array<float, 16> floats;
-    std::size_t floatCount;  // of the parameter's kind; none matches a texture
+    std::size_t floatCount;  // of the parameter's kind: 1 to 16, or 0 for a texture, which no set matches
     std::uintptr_t texture;
   };
   const std::vector<ParameterSpec>& specs_;

@@ -30,6 +30,7 @@ TEST(CoronaEffect, ValuesMustFitTheParameter) {
   EXPECT_FALSE(values.SetFloats(values.Find("turn"), four, 2));
   EXPECT_FALSE(values.SetFloats(values.Find("Corona_Tex"), four, 1));
   EXPECT_FALSE(values.SetFloats(values.Find("Corona_Tex"), four, 0));
+  EXPECT_FALSE(values.SetFloats(values.Find("Corona_Tex"), four, SIZE_MAX));
   EXPECT_FALSE(values.SetFloats(values.Find("turn"), four, 0));
   EXPECT_FALSE(values.SetFloats(values.Find("turn"), nullptr, 1));
   EXPECT_FALSE(values.SetFloats(0, four, 1));
