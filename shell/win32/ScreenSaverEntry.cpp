@@ -35,7 +35,6 @@ int SaverMain(HINSTANCE instance, const char* tail) {
 }  // namespace vizo::win32
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  vizo::win32::RestrictLibrarySearch();
   const char* tail =
       vizo::shell::CommandLineTail(GetCommandLineA(), [](const char* p) -> const char* { return CharNextA(p); });
   // Ending here skips the runtime's exit processing, static destructors included.

@@ -26,8 +26,6 @@ Fn As(FARPROC entry) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(entry));
 }
 
-}  // namespace
-
 void RestrictLibrarySearch() {
   if (g_searchRestricted) return;
   g_searchRestricted = true;
@@ -39,6 +37,8 @@ void RestrictLibrarySearch() {
     setDirectory("");
   }
 }
+
+}  // namespace
 
 HMODULE LoadSystemLibrary(const char* name) {
   char path[MAX_PATH];

@@ -10,16 +10,14 @@ struct IDirect3D9;
 
 namespace vizo::win32 {
 
-// Takes the saver's folder and the current folder out of every later search by name, where the
-// system can: the system folder alone (Windows 8, or Vista and 7 with the loader update), else
-// without the current folder (XP SP1 on). Idempotent.
-void RestrictLibrarySearch();
-
 // The named library from the system folder, or nullptr when it isn't there (no loader box).
 // Its own imports are searched for in the system folder first.
 HMODULE LoadSystemLibrary(const char* name);
 
 // An entry of a system library, which stays loaded for the process; nullptr when either is missing.
+// The first call (during start-up, for the desktop's size) also takes the saver's folder and the
+// current folder out of every later search by name, where the system can: the system folder alone
+// (Windows 8, or Vista and 7 with the loader update), else without the current folder (XP SP1 on).
 FARPROC SystemEntry(const char* library, const char* entry);
 
 // Direct3DCreate9 of the system's d3d9.dll; nullptr when there is none.

@@ -69,7 +69,7 @@ TEST_F(SaverResources, HoldsTheImagesDialogNameAndIconInTheJapaneseLocale) {
 
 // The manifest as the system takes it from the saver: resource 1 of type RT_MANIFEST, read into an
 // activation context.
-TEST(SaverManifest, DeclaresDpiAwarenessAndTheWindowsItSupportsButNoExecutionLevel) {
+TEST_F(SaverResources, TheManifestDeclaresDpiAwarenessAndTheWindowsItSupportsButNoExecutionLevel) {
   const std::string path = SaverPath();
   const std::wstring saver(path.begin(), path.end());
   ACTCTXW request{};
@@ -94,13 +94,10 @@ TEST(SaverManifest, DeclaresDpiAwarenessAndTheWindowsItSupportsButNoExecutionLev
   EXPECT_EQ(level.RunLevel, ACTCTX_RUN_LEVEL_UNSPECIFIED);
   ReleaseActCtx(context);
 
-  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(module, nullptr);
-  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  HRSRC found = FindResourceA(module_, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
   ASSERT_NE(found, nullptr);
-  const std::string text(static_cast<const char*>(LockResource(LoadResource(module, found))),
-                         SizeofResource(module, found));
-  FreeLibrary(module);
+  const std::string text(static_cast<const char*>(LockResource(LoadResource(module_, found))),
+                         SizeofResource(module_, found));
   for (const char* supported : {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
                                 "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
                                 "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"}) {
