@@ -1,88 +1,91 @@
 #include "colour_drift.h"
 
-#include <cmath>
 #include <cstring>
+
+#include "gfxutil/float_precision.h"
+#include "gfxutil/sine.h"
 
 namespace vizo::renderer {
 
 namespace {
 
 constexpr float FloatPi = 3.1415927f;
+// The red wave's factor; the green and blue waves' are 4 and 8 times it, exactly, so their
+// angles are 4 and 8 times the red one's, exactly.
+constexpr double Drift = 1.9841269841269841e-7;
+static_assert(7.936507936507937e-7 == 4 * Drift && 1.5873015873015873e-6 == 8 * Drift);
 
-// The angles at a phase, rounded as the colour rule rounds them. The factors are one double times
-// 1, 4 and 8, so the rounded angles keep that ratio exactly.
-struct Angles {
-  float drift, slow, fast;
-};
-Angles AnglesAt(std::int32_t phase) {
-  const double o = static_cast<double>(static_cast<float>(phase) * FloatPi);
-  constexpr double Drift = 1.9841269841269841e-7;
-  return {static_cast<float>(o * Drift), static_cast<float>(o * (4 * Drift)), static_cast<float>(o * (8 * Drift))};
+// The red wave's angle at a phase: o = phase times pi, a float, times the factor, a double.
+double DriftAngle(std::int32_t phase) {
+  const float o = gfx::StoredAsFloat(static_cast<float>(phase) * FloatPi);
+  return static_cast<double>(o) * Drift;
 }
 
-// A wave's sine and cosine at the run's start, in double.
-struct Wave {
-  double sine, cosine;
-  explicit Wave(float angle)
-      : sine(std::sin(static_cast<double>(angle))), cosine(std::cos(static_cast<double>(angle))) {}
+// The colour from the three waves, each rounded to float once.
+struct Waves {
+  double red, green, blue;
 };
+Waves FromWaves(double driftSine, double slowCosine, double fastCosine) {
+  return {117 * driftSine + 138, 58 * (fastCosine + slowCosine) + 138, 117 * fastCosine + 128};
+}
+LightColour Rounded(const Waves& w) {
+  return {static_cast<float>(w.red), static_cast<float>(w.green), static_cast<float>(w.blue), 255};
+}
 
-// 1 if v (good to about 1e-16) lies so near halfway between two floats that the library might
-// round it either way, else 0 (a count, to add without a branch). The library's sinf and cosf
-// are within 0.5607 of a float step, so they round to the nearest float unless the exact value
-// lies within 0.0607 of a step of halfway; the test allows 1/16. Rounding a double to float drops
-// the low 29 of its 52 fraction bits, which read 2^28 halfway.
+LightColour DirectColour(std::int32_t phase) {
+  const double angle = DriftAngle(phase);
+  return Rounded(FromWaves(gfx::Sine(angle), gfx::Cosine(4 * angle), gfx::Cosine(8 * angle)));
+}
+
+// 1 if v lies so near halfway between two floats that the rotation's error (well under 100 of
+// v's last bits) might put it on the wrong side, else 0 (a count, to add without a branch).
+// Rounding a double to float drops the low 29 of its 52 fraction bits, which read 2^28 halfway.
 std::size_t NearHalfway(double v) {
   std::uint64_t bits;
   std::memcpy(&bits, &v, sizeof bits);
-  constexpr std::uint64_t Halfway = std::uint64_t{1} << 28, Margin = Halfway / 8;
+  constexpr std::uint64_t Halfway = std::uint64_t{1} << 28, Margin = std::uint64_t{1} << 16;
   const std::uint64_t dropped = bits & (2 * Halfway - 1);
   return dropped - (Halfway - Margin) < 2 * Margin ? 1 : 0;
 }
 
-}  // namespace
-
-void ColourDrift::WorkOutRun(std::int32_t start) {
-  runStart_ = start;
-  const Angles base = AnglesAt(start);
-  const Wave drift(base.drift), slow(base.slow), fast(base.fast);
-  // The waves by rotation first, noting the values too near halfway to round here; the library
-  // gives those afterwards, so that the loop's arithmetic stays free of calls.
-  std::array<std::array<float, 3>, RunLength> waves;
-  // A list of them for each wave, so that settling them takes no guessing which.
-  std::array<std::uint16_t, RunLength> unsettledDrift, unsettledSlow, unsettledFast;
-  std::size_t driftCount = 0, slowCount = 0, fastCount = 0;
-  for (std::uint32_t k = 0; k < RunLength; ++k) {
-    const Angles a = AnglesAt(start + 2 * static_cast<std::int32_t>(k));
-    // Rotation by d (exact: both angles are floats of like size) by its series, whose next terms
-    // are below 1e-18 here; then doubled twice for the slow and fast waves' 4d and 8d.
-    const double d = static_cast<double>(a.drift) - static_cast<double>(base.drift);
+template <std::size_t N>
+void FillRun(std::int32_t start, std::array<LightColour, N>& run) {
+  const double base = DriftAngle(start);
+  const double driftSine = gfx::Sine(base), driftCosine = gfx::Cosine(base);
+  const double slowSine = gfx::Sine(4 * base), slowCosine = gfx::Cosine(4 * base);
+  const double fastSine = gfx::Sine(8 * base), fastCosine = gfx::Cosine(8 * base);
+  // The colours by rotation, noting those too near halfway to round here; the formula gives
+  // those afterwards, so that the loop's arithmetic stays free of calls.
+  std::array<std::uint16_t, N> unsettled;
+  std::size_t unsettledCount = 0;
+  for (std::uint32_t k = 0; k < N; ++k) {
+    // Rotation by d by its series, whose next terms are below 1e-18 here; then doubled twice for
+    // the slow and fast waves' 4d and 8d.
+    const double d = DriftAngle(start + 2 * static_cast<std::int32_t>(k)) - base;
     const double d2 = d * d;
     const double c1 = 1 + d2 * (-1.0 / 2 + d2 * (1.0 / 24)), s1 = d * (1 + d2 * (-1.0 / 6));
     const double s2 = 2 * s1 * c1, c2 = 1 - 2 * s1 * s1;
     const double s4 = 2 * s2 * c2, c4 = 1 - 2 * s2 * s2;
     const double s8 = 2 * s4 * c4, c8 = 1 - 2 * s4 * s4;
-    const double driftSine = drift.sine * c1 + drift.cosine * s1;
-    const double slowCosine = slow.cosine * c4 - slow.sine * s4;
-    const double fastCosine = fast.cosine * c8 - fast.sine * s8;
-    waves[k] = {static_cast<float>(driftSine), static_cast<float>(slowCosine), static_cast<float>(fastCosine)};
-    const auto index = static_cast<std::uint16_t>(k);
-    unsettledDrift[driftCount] = index;
-    driftCount += NearHalfway(driftSine);
-    unsettledSlow[slowCount] = index;
-    slowCount += NearHalfway(slowCosine);
-    unsettledFast[fastCount] = index;
-    fastCount += NearHalfway(fastCosine);
+    const Waves w =
+        FromWaves(driftSine * c1 + driftCosine * s1, slowCosine * c4 - slowSine * s4, fastCosine * c8 - fastSine * s8);
+    run[k] = Rounded(w);
+    unsettled[unsettledCount] = static_cast<std::uint16_t>(k);
+    unsettledCount += NearHalfway(w.red) | NearHalfway(w.green) | NearHalfway(w.blue);
   }
-  const auto anglesAt = [start](std::uint16_t k) { return AnglesAt(start + 2 * static_cast<std::int32_t>(k)); };
-  for (std::size_t u = 0; u < driftCount; ++u)
-    waves[unsettledDrift[u]][0] = std::sin(anglesAt(unsettledDrift[u]).drift);
-  for (std::size_t u = 0; u < slowCount; ++u) waves[unsettledSlow[u]][1] = std::cos(anglesAt(unsettledSlow[u]).slow);
-  for (std::size_t u = 0; u < fastCount; ++u) waves[unsettledFast[u]][2] = std::cos(anglesAt(unsettledFast[u]).fast);
-  for (std::uint32_t k = 0; k < RunLength; ++k) {
-    const float driftSine = waves[k][0], slowCosine = waves[k][1], fastCosine = waves[k][2];
-    run_[k] = {117 * driftSine + 138, 58 * (fastCosine + slowCosine) + 138, 117 * fastCosine + 128, 255};
-  }
+  for (std::size_t u = 0; u < unsettledCount; ++u)
+    run[unsettled[u]] = DirectColour(start + 2 * static_cast<std::int32_t>(unsettled[u]));
+}
+
+}  // namespace
+
+LightColour LightColourAt(std::int32_t phase) {
+  return gfx::AtPrecision(gfx::Precision::Double, [phase] { return DirectColour(phase); });
+}
+
+void ColourDrift::WorkOutRun(std::int32_t start) {
+  runStart_ = start;
+  gfx::AtPrecision(gfx::Precision::Double, [this, start] { FillRun(start, run_); });
 }
 
 }  // namespace vizo::renderer

@@ -1,11 +1,12 @@
 // The light colour that drifts the sprites through the hues, by colour phase: red from the sine
-// of a slow angle, green and blue from the cosines of four and eight times it.
+// of a slow angle, green and blue from the cosines of four and eight times it, in double, only the
+// colours rounded to float.
 //
 // The phase moves by 2 a call, so the angles move by a tiny step. Rather than three trig calls a
 // call, the colours of a run of phases are worked out together: each wave's sine and cosine once
 // at the run's start, every later phase by rotating through the small difference. The results
-// are the C library's sinf and cosf to the last bit (where they could round either way, the
-// library is asked), so the frames are exactly those of direct evaluation.
+// are the direct formula's to the last bit (where a colour could round either way, the formula
+// is asked), so the frames are exactly those of direct evaluation.
 #pragma once
 
 #include <array>
@@ -14,6 +15,9 @@
 namespace vizo::renderer {
 
 using LightColour = std::array<float, 4>;  // red, green, blue, alpha, each 0 to 255
+
+// The colour at a phase by the formula itself.
+LightColour LightColourAt(std::int32_t phase);
 
 class ColourDrift {
  public:

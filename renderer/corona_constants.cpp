@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "gfxutil/float_precision.h"
+
 namespace vizo::renderer {
 
 namespace {
@@ -19,18 +21,29 @@ double Turns(float turn) { return static_cast<double>(turn) * 0.1591549386630056
 
 }  // namespace
 
+namespace {
+
 // The shifted phase puts x at turn - pi/2 (for the sine) or at turn (for the cosine), modulo 2 pi.
-float CoronaSine(float turn) { return EvenPolynomial(Turns(turn) + 0.25); }
-float CoronaCosine(float turn) { return EvenPolynomial(Turns(turn) + 0.5); }
+TurnValues TurnValuesOf(float turn) {
+  const double turns = Turns(turn);
+  return {EvenPolynomial(turns + 0.25), EvenPolynomial(turns + 0.5)};
+}
+
+// The polynomial is double's, whatever the x87 unit was left in.
+TurnValues TurnValuesAt(float turn) {
+  return gfx::AtPrecision(gfx::Precision::Double, [turn] { return TurnValuesOf(turn); });
+}
+
+}  // namespace
+
+float CoronaSine(float turn) { return TurnValuesAt(turn).sine; }
+float CoronaCosine(float turn) { return TurnValuesAt(turn).cosine; }
 
 CoronaConstants ComputeCoronaConstants(const CoronaParameters& p) {
   return ComputeCoronaConstants(&p.viewProjection.m[0][0], p.turn, p.centre, p.aspect, p.coronaExp);
 }
 
-void FillTurnSlot(TurnSlot& slot, float turn, std::uint32_t bits) {
-  const double turns = Turns(turn);
-  slot = {bits, true, {EvenPolynomial(turns + 0.25), EvenPolynomial(turns + 0.5)}};
-}
+void FillTurnSlot(TurnSlot& slot, float turn, std::uint32_t bits) { slot = {bits, true, TurnValuesAt(turn)}; }
 
 std::array<float, 4> CoronaCorner(const CoronaParameters& p, const CoronaConstants& c, float x, float y) {
   const float a = x * p.coronaSize * 2.5f;

@@ -3,6 +3,9 @@
 #include <array>
 #include <cmath>
 
+#include "gfxutil/float_precision.h"
+#include "gfxutil/sine.h"
+
 namespace vizo::renderer {
 
 namespace {
@@ -24,20 +27,15 @@ struct HanabiAnimation::Tables {
   // 1001-call cycle; rounding at each store drifts it down faster and the wrap comes every 1000
   // calls, at the same call of every frame (the trail still moves: the orbit's 1008 steps advance
   // by 1000 a frame). Each step depends on the last alone, so one cycle holds them all.
-  struct SizeStep {
-    float size = 0;
-    float brightness = 0;
-  };
-  std::array<SizeStep, 1100> sizes{};
+  std::array<SizeStep, SizeSteps> sizes{};
   std::size_t sizeCycle = 0;
 
   Tables() {
-    // Worked out in double and rounded once: the float functions' own rounding is a step off now
-    // and then, and whether the compiler folds them or merges them into sincosf would decide.
     for (std::size_t i = 0; i < OrbitSteps; ++i) {
-      const float angle = static_cast<float>(static_cast<double>(static_cast<float>(i) * FloatPi) * (1.0 / 504));
-      const float sine = static_cast<float>(std::sin(static_cast<double>(angle)));
-      const float cosine = static_cast<float>(std::cos(static_cast<double>(angle)));
+      const float turned = gfx::StoredAsFloat(static_cast<float>(i) * FloatPi);
+      const float angle = gfx::StoredAsFloat(static_cast<float>(static_cast<double>(turned) * (1.0 / 504)));
+      const auto sine = static_cast<float>(gfx::Sine(static_cast<double>(angle)));
+      const auto cosine = static_cast<float>(gfx::Cosine(static_cast<double>(angle)));
       orbit[i] = {8 * sine, 4 * cosine, 8 * cosine};
     }
     for (std::size_t i = 0; i < SpinSteps; ++i)
@@ -45,17 +43,31 @@ struct HanabiAnimation::Tables {
     float size = 0.05f;
     while (sizeCycle < sizes.size()) {
       const double t = static_cast<double>(size) - 0.0001;
-      size = static_cast<float>(t);
+      size = gfx::StoredAsFloat(static_cast<float>(t));
       const bool wraps = t < -0.05;
       if (wraps) size = 0.05f;
-      sizes[sizeCycle++] = {size, wraps ? 0.05f : (size >= 0 ? size : 0.0f)};
+      const float tenfold = size * 10;
+      sizes[sizeCycle++] = {size, tenfold, wraps ? 0.05f : (size >= 0 ? size : 0.0f)};
       if (wraps) break;
     }
   }
 };
 
+namespace {
+
+// The brightness of each step of the size cycle at a spacing: b x (spacing x 0.7), in double.
+template <std::size_t N>
+void FillBrightness(const std::array<HanabiAnimation::SizeStep, N>& sizes, std::int32_t spacing,
+                    std::array<float, N>& brightness) {
+  const double factor = spacing * 0.7;
+  for (std::size_t i = 0; i < N; ++i) brightness[i] = static_cast<float>(sizes[i].brightness * factor);
+}
+
+}  // namespace
+
 HanabiAnimation::HanabiAnimation(std::uint32_t (*seedSource)()) : seedSource_(seedSource) {
-  static const Tables tables;
+  // The tables' arithmetic is double's, whatever the x87 unit was left in.
+  static const Tables tables = gfx::AtPrecision(gfx::Precision::Double, [] { return Tables(); });
   tables_ = &tables;
 }
 
@@ -72,11 +84,15 @@ SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
   SpriteDraw draw;
   SeedOnFirstCall();
 
+  if (spacing != brightnessSpacing_) {
+    gfx::AtPrecision(gfx::Precision::Double, [this, spacing] { FillBrightness(tables_->sizes, spacing, brightness_); });
+    brightnessSpacing_ = spacing;
+  }
   const auto& step = tables_->sizes[sizeStep_];
+  draw.coronaExp = brightness_[sizeStep_];
   if (++sizeStep_ == tables_->sizeCycle) sizeStep_ = 0;
   const float size = step.size;
-  draw.coronaExp = static_cast<float>(step.brightness * (spacing * 0.7));
-  draw.coronaSize = size * 10;
+  draw.coronaSize = step.tenfold;
 
   if (++spinStep_ == SpinSteps) spinStep_ = 0;
   draw.turn = tables_->spin[spinStep_];

@@ -43,7 +43,14 @@ class HanabiAnimation {
   // Call i (0 to 999) of a frame, with the settings' spacing.
   SpriteDraw Next(std::int32_t spacing, int i);
 
+  struct SizeStep {
+    float size = 0;
+    float tenfold = 0;
+    float brightness = 0;
+  };
+
  private:
+  static constexpr std::size_t SizeSteps = 1100;
   static constexpr std::size_t OrbitSteps = 1008;
   static constexpr std::size_t SpinSteps = 505;  // the spin's 252 angles twice, and one more
   struct Tables;
@@ -57,6 +64,9 @@ class HanabiAnimation {
   bool seeded_ = false;
   RuntimeRandom random_;
   std::size_t sizeStep_ = 0;  // in the size rule's cycle
+  // coronaExp by size step, for the spacing last asked for (spacing is at least 1).
+  std::int32_t brightnessSpacing_ = 0;
+  std::array<float, SizeSteps> brightness_{};
   // Each step is moved on before use: the first call takes step 0.
   std::size_t spinStep_ = SpinSteps - 1;
   std::size_t orbitStep_ = OrbitSteps - 1;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "gfxutil/float_precision.h"
+
 namespace vizo::renderer {
 
 std::int32_t& OrbitStep() {
@@ -21,6 +23,11 @@ constexpr float HalfDegree = 0.008726646f;
 
 std::int32_t Wrapping(std::uint32_t value) { return static_cast<std::int32_t>(value); }
 
+gfx::Vector3 EyeAt(std::int32_t twice) {
+  const long double theta = static_cast<long double>(twice) * static_cast<long double>(HalfDegree);  // step degrees
+  return {static_cast<float>(20 * std::sin(theta)), 0, static_cast<float>(20 * std::cos(theta))};
+}
+
 }  // namespace
 
 void OrbitCamera::Update() {
@@ -28,11 +35,12 @@ void OrbitCamera::Update() {
   std::int32_t& step = OrbitStep();
   step = Wrapping(static_cast<std::uint32_t>(step) + 1u);
   const std::int32_t twice = Wrapping(2u * static_cast<std::uint32_t>(step));
-  const long double theta = static_cast<long double>(twice) * static_cast<long double>(HalfDegree);  // step degrees
-  eye = {static_cast<float>(20 * std::sin(theta)), 0, static_cast<float>(20 * std::cos(theta))};
+  // Each at its own precision, whatever the x87 unit was left in.
+  eye = gfx::AtPrecision(gfx::Precision::Extended, [twice] { return EyeAt(twice); });
   world = gfx::Matrix::Identity();
-  view = gfx::LookAtLH(eye, at, up);
-  projection = gfx::PerspectiveFovLH(fieldOfView, aspect, nearPlane, farPlane);
+  view = gfx::AtPrecision(gfx::Precision::Single, [this] { return gfx::LookAtLH(eye, at, up); });
+  projection = gfx::AtPrecision(gfx::Precision::Single,
+                                [this] { return gfx::PerspectiveFovLH(fieldOfView, aspect, nearPlane, farPlane); });
 }
 
 }  // namespace vizo::renderer

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "gfxutil/float_precision.h"
 #include "gfxutil/matrix.h"
 
 namespace vizo::renderer {
@@ -22,7 +23,9 @@ struct OrbitCamera {
   void SetAspect(std::int32_t width, std::int32_t height);
   // Advances the orbit by a degree and rebuilds the three matrices.
   void Update();
-  gfx::Matrix ViewProjection() const { return gfx::Multiply(view, projection); }
+  gfx::Matrix ViewProjection() const {
+    return gfx::AtPrecision(gfx::Precision::Single, [this] { return gfx::Multiply(view, projection); });
+  }
 };
 
 // The orbit step shared by the whole process; it only ever grows.

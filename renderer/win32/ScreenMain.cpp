@@ -1,4 +1,5 @@
 #include "ScreenMain.h"
+#include "gfxutil/float_precision.h"
 #include "gfxutil/win32/release_once.h"
 #include "renderer/win32/blanking_window.h"
 
@@ -29,13 +30,17 @@ class FireworksFrame final : public FrameContent {
  public:
   explicit FireworksFrame(ScreenMain& owner) : owner_(owner) {}
   void Draw() override {
-    IDirect3DDevice9* device = owner_.graphics.Device();
-    OrbitCamera& camera = owner_.scene.camera;
-    camera.Update();
-    ApplyCamera(device, camera);
-    owner_.painter.Begin(camera);
-    for (int i = 0; i < 1000; ++i) owner_.painter.Draw(device, owner_.scene.settings.spacing, i);
-    owner_.painter.End();
+    // The frame's own arithmetic is float's (as Direct3D leaves the x87 unit); the animation, the
+    // camera and the effect ask for more where their rules do.
+    gfx::AtPrecision(gfx::Precision::Single, [this] {
+      IDirect3DDevice9* device = owner_.graphics.Device();
+      OrbitCamera& camera = owner_.scene.camera;
+      camera.Update();
+      ApplyCamera(device, camera);
+      owner_.painter.Begin(camera);
+      for (int i = 0; i < 1000; ++i) owner_.painter.Draw(device, owner_.scene.settings.spacing, i);
+      owner_.painter.End();
+    });
   }
 
  private:

@@ -1,0 +1,102 @@
+#include "sine.h"
+
+#include <cstdint>
+
+#include "float_precision.h"
+
+namespace vizo::gfx {
+
+namespace {
+
+// pi / 2 in three parts of 33 bits, so that n times each part is exact, and the rest beyond them.
+constexpr double HalfPi1 = 1.57079632673412561417e+00;
+constexpr double HalfPi2 = 6.07710050630396597660e-11;
+constexpr double HalfPi2Tail = 2.02226624879595063154e-21;
+constexpr double TwoOverPi = 6.36619772367581382433e-01;
+
+// x reduced to r + tail within pi / 4 of 0, and the quarter turns taken off.
+struct Reduced {
+  double r, tail;
+  std::uint32_t quarter;
+};
+
+Reduced Reduce(double x) {
+  // x is not negative here: rounding by adding a half and truncating.
+  const auto n = static_cast<std::uint32_t>(x * TwoOverPi + 0.5);
+  const auto fn = static_cast<double>(n);
+  // Cody and Waite's reduction in two steps, keeping what the subtraction loses.
+  const double first = x - fn * HalfPi1;
+  const double part = fn * HalfPi2;
+  const double r = first - part;
+  const double part2 = fn * HalfPi2Tail - ((first - r) - part);
+  const double reduced = r - part2;
+  return {reduced, (r - reduced) - part2, n & 3};
+}
+
+// The polynomials on [-pi/4, pi/4] of the freely distributable fdlibm (Sun Microsystems, 1993).
+double SineNear0(double x, double tail) {
+  constexpr double S1 = -1.66666666666666324348e-01, S2 = 8.33333333332248946124e-03, S3 = -1.98412698298579493134e-04,
+                   S4 = 2.75573137070700676789e-06, S5 = -2.50507602534068634195e-08, S6 = 1.58969099521155010221e-10;
+  const double z = x * x;
+  const double v = z * x;
+  const double r = S2 + z * (S3 + z * (S4 + z * (S5 + z * S6)));
+  return x - ((z * (0.5 * tail - v * r) - tail) - v * S1);
+}
+
+double CosineNear0(double x, double tail) {
+  constexpr double C1 = 4.16666666666666019037e-02, C2 = -1.38888888888741095749e-03, C3 = 2.48015872894767294178e-05,
+                   C4 = -2.75573143513906633035e-07, C5 = 2.08757232129817482790e-09, C6 = -1.13596475577881948265e-11;
+  const double z = x * x;
+  const double r = z * (C1 + z * (C2 + z * (C3 + z * (C4 + z * (C5 + z * C6)))));
+  const double half = 0.5 * z;
+  const double w = 1.0 - half;
+  return w + (((1.0 - w) - half) + (z * r - x * tail));
+}
+
+double SineOf(double x) {
+  const bool negative = x < 0;
+  const Reduced a = Reduce(negative ? -x : x);
+  double s = 0;
+  switch (a.quarter) {
+    case 0:
+      s = SineNear0(a.r, a.tail);
+      break;
+    case 1:
+      s = CosineNear0(a.r, a.tail);
+      break;
+    case 2:
+      s = -SineNear0(a.r, a.tail);
+      break;
+    default:
+      s = -CosineNear0(a.r, a.tail);
+      break;
+  }
+  return negative ? -s : s;
+}
+
+double CosineOf(double x) {
+  const Reduced a = Reduce(x < 0 ? -x : x);
+  switch (a.quarter) {
+    case 0:
+      return CosineNear0(a.r, a.tail);
+    case 1:
+      return -SineNear0(a.r, a.tail);
+    case 2:
+      return -CosineNear0(a.r, a.tail);
+    default:
+      return SineNear0(a.r, a.tail);
+  }
+}
+
+}  // namespace
+
+// Double's arithmetic, whatever the x87 unit was left in.
+double Sine(double x) {
+  return AtPrecision(Precision::Double, [x] { return SineOf(x); });
+}
+
+double Cosine(double x) {
+  return AtPrecision(Precision::Double, [x] { return CosineOf(x); });
+}
+
+}  // namespace vizo::gfx
