@@ -1,0 +1,53 @@
+// The processor's share of one fireworks frame: the camera, and 1000 calls of animation,
+// parameter setting and effect constants, with a device that does nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "gfxutil/effect_definition.h"
+#include "renderer/corona_effect.h"
+#include "renderer/hanabi_animation.h"
+#include "renderer/orbit_camera.h"
+
+namespace vizo::bench {
+
+class FrameCpuWork {
+ public:
+  explicit FrameCpuWork(std::int32_t spacing) : spacing_(spacing) {
+    animation_.SetSeed(1);
+    camera_.SetAspect(1024, 768);
+  }
+
+  // What the optimiser must not drop: the constants of the frame's last draw.
+  template <typename Keep>
+  void Frame(Keep&& keep) {
+    camera_.Update();
+    const gfx::Matrix viewProjection = camera_.ViewProjection();
+    values_.SetFloats(view_, &viewProjection.m[0][0], 16);
+    for (int i = 0; i < 1000; ++i) {
+      const auto d = animation_.Next(spacing_, i);
+      values_.SetFloats(exp_, &d.coronaExp, 1);
+      values_.SetFloats(size_, &d.coronaSize, 1);
+      values_.SetFloats(turn_, &d.turn, 1);
+      const float centre[3] = {d.pos0.x, d.pos0.y, d.pos0.z};
+      values_.SetFloats(pos_, centre, 3);
+      values_.SetFloats(light_, d.lightColor.data(), 4);
+      effect_.computeConstants(values_, vertex_, pixel_);
+      keep(vertex_, pixel_);
+    }
+  }
+
+ private:
+  const gfx::EffectDefinition& effect_ = renderer::CoronaEffect();
+  gfx::ParameterValues values_{effect_.parameters};
+  const gfx::ParameterHandle size_ = values_.Find("coronaSize"), exp_ = values_.Find("coronaExp"),
+                             turn_ = values_.Find("turn"), pos_ = values_.Find("pos0"),
+                             light_ = values_.Find("lightColor"), view_ = values_.Find("view_proj_matrix");
+  renderer::HanabiAnimation animation_{[]() -> std::uint32_t { return 0; }};
+  renderer::OrbitCamera camera_;
+  gfx::ConstantBlock<gfx::VertexConstantCount> vertex_;
+  gfx::ConstantBlock<gfx::PixelConstantCount> pixel_;
+  std::int32_t spacing_;
+};
+
+}  // namespace vizo::bench
