@@ -17,18 +17,19 @@ LRESULT CALLBACK BlankingWindowProc(HWND window, UINT message, WPARAM wParam, LP
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN:
       case WM_MBUTTONDOWN:
-      case WM_MOUSEMOVE: {
+      case WM_MOUSEMOVE:
+      case WM_SETCURSOR: {
         // The close rules measure mouse travel from the cursor position, not from lParam, so the
-        // message needs no translation into the saver window's coordinates.
+        // message needs no translation into the saver window's coordinates. The saver window also
+        // decides the cursor: hidden, but shown while a password prompt is up.
         const auto saver = reinterpret_cast<HWND>(GetWindowLongPtrA(window, SaverWindowSlot));
         if (IsWindow(saver)) return SendMessageA(saver, message, wParam, lParam);
-        return 0;
+        if (message != WM_SETCURSOR) return 0;
+        SetCursor(nullptr);
+        return TRUE;
       }
       case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;  // the click still arrives, and closes
-      case WM_SETCURSOR:
-        SetCursor(nullptr);
-        return TRUE;
       default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

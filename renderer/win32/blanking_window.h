@@ -1,6 +1,6 @@
 // A black window over one monitor, for a full-screen device that only keeps that monitor dark.
 // Input on it counts as input on the saver window: it is passed there, so one set of close rules
-// (and one count of ignored mouse moves) covers every monitor.
+// (and one count of ignored mouse moves) covers every monitor. So is the choice of cursor.
 #pragma once
 
 #include <windows.h>
