@@ -8,21 +8,41 @@ constexpr std::uint32_t PixelShader11 = 0xFFFF0101;
 constexpr std::uint32_t VertexShader11 = 0xFFFE0101;
 constexpr std::uint32_t MostModesLooked = 4096;  // a driver that never ends its list can't hang the start
 
+// Calls seen(rate) for each mode that adapter 0 lists at this size in the desktop's format, until
+// it returns false.
+template <typename Seen>
+void ForEachListedRate(SceneGraphics& graphics, const AdapterMode& desktop, std::uint32_t width, std::uint32_t height,
+                       Seen&& seen) {
+  for (std::uint32_t index = 0; index < MostModesLooked; ++index) {
+    const auto mode = graphics.ListedMode(0, desktop.format, index);
+    if (!mode) return;
+    if (mode->width == width && mode->height == height && !seen(mode->refreshRate)) return;
+  }
+}
+
+bool AdapterOffersSize(SceneGraphics& graphics, const AdapterMode& desktop, std::uint32_t width, std::uint32_t height) {
+  bool offered = false;
+  ForEachListedRate(graphics, desktop, width, height, [&offered](std::uint32_t) {
+    offered = true;
+    return false;
+  });
+  return offered;
+}
+
 }  // namespace
 
 std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, const AdapterMode& desktop, std::uint32_t width,
                                     std::uint32_t height) {
+  bool desktopRate = false;
   std::uint32_t fastestBelow = 0;
   std::uint32_t slowest = 0;
-  for (std::uint32_t index = 0; index < MostModesLooked; ++index) {
-    const auto mode = graphics.ListedMode(0, desktop.format, index);
-    if (!mode) break;
-    if (mode->width != width || mode->height != height) continue;
-    const std::uint32_t rate = mode->refreshRate;
-    if (rate == desktop.refreshRate) return rate;
+  ForEachListedRate(graphics, desktop, width, height, [&](std::uint32_t rate) {
+    desktopRate = rate == desktop.refreshRate;
     if (rate < desktop.refreshRate && rate > fastestBelow) fastestBelow = rate;
     if (slowest == 0 || rate < slowest) slowest = rate;
-  }
+    return !desktopRate;
+  });
+  if (desktopRate) return desktop.refreshRate;
   return fastestBelow != 0 ? fastestBelow : slowest;
 }
 
@@ -119,11 +139,15 @@ bool SceneOwner::CreateMainDevice(const AdapterMode& desktop, DeviceType& usedTy
   if (CreateWithFallbacks(0, 0, presentation, DeviceType::Hal, VertexProcessing::Hardware, usedType, usedProcessing)) {
     return true;
   }
-  // A Display size this monitor can't show (a settings file from another machine, a laptop off its
-  // dock) falls back to the desktop's own mode rather than stopping the saver. The file stays as
-  // it is: the size may work again on the machine it came from.
+  // A Display size this monitor doesn't offer (a settings file from another machine, a laptop off
+  // its dock) falls back to the desktop's own mode rather than stopping the saver. The file stays
+  // as it is: the size may work again on the machine it came from. A size the adapter lists failed
+  // for another reason, which the desktop's size would not mend.
   const bool otherSize = presentation.width != desktop.width || presentation.height != desktop.height;
-  if (presentation.windowed || !otherSize) return false;
+  if (presentation.windowed || !otherSize ||
+      AdapterOffersSize(graphics, desktop, presentation.width, presentation.height)) {
+    return false;
+  }
   presentation.width = desktop.width;
   presentation.height = desktop.height;
   presentation.refreshRate = desktop.refreshRate;

@@ -213,6 +213,8 @@ TEST_F(Scene, ADisplaySizeTheAdapterRefusesFallsBackToTheDesktopMode) {
       {1280, 1024, {1024, 768}, {1280}, 4, 1024},     // the desktop's size, first attempt
       {1280, 1024, {1024, 768}, {1280, 1024}, 6, 0},  // neither size: 106
       {1024, 768, {1024, 768}, {1024}, 3, 0},         // already the desktop's size: no second round
+      {800, 600, {1024, 768}, {800}, 3, 0},           // a listed size: no second round
+      {800, 600, {1024, 768}, {800, 1024}, 3, 0},     // no device at all: the three attempts
       {1280, 1024, {152, 112}, {152}, 3, 0},          // a preview never changes size
   };
   for (const auto& c : cases) {
