@@ -88,7 +88,57 @@ double CosineOf(double x) {
   }
 }
 
+// The long double ones: pi / 2 in three parts, the first two of 39 bits, so that n times them is
+// exact for n below 2^24, and Taylor's series, whose next terms are below 2^-70 within pi / 4.
+SineCosine ExtendedSineCosineOf(long double x) {
+  constexpr long double Part1 = 0x1.921fb54440p+0L, Part2 = 0x1.68c234c4c4p-39L, Part3 = 0x1.3145c06e0e689480p-78L,
+                        TwoOverPiExtended = 0x1.45f306dc9c882a52p-1L;
+  const bool negative = x < 0;
+  const long double magnitude = negative ? -x : x;
+  const auto n = static_cast<std::uint32_t>(magnitude * TwoOverPiExtended + 0.5L);
+  const auto fn = static_cast<long double>(n);
+  const long double r = ((magnitude - fn * Part1) - fn * Part2) - fn * Part3;
+  const long double z = r * r;
+  long double sinePart = -1.0L / 121645100408832000, cosinePart = 1.0L / 2432902008176640000;
+  constexpr long double SineTerms[] = {
+      1.0L / 355687428096000, -1.0L / 1307674368000, 1.0L / 6227020800, -1.0L / 39916800,
+      1.0L / 362880,          -1.0L / 5040,          1.0L / 120,        -1.0L / 6};
+  constexpr long double CosineTerms[] = {-1.0L / 6402373705728000,
+                                         1.0L / 20922789888000,
+                                         -1.0L / 87178291200,
+                                         1.0L / 479001600,
+                                         -1.0L / 3628800,
+                                         1.0L / 40320,
+                                         -1.0L / 720,
+                                         1.0L / 24,
+                                         -1.0L / 2};
+  for (const long double term : SineTerms) sinePart = term + z * sinePart;
+  for (const long double term : CosineTerms) cosinePart = term + z * cosinePart;
+  const long double s = r + r * z * sinePart, c = 1 + z * cosinePart;
+  SineCosine result{};
+  switch (n & 3) {
+    case 0:
+      result = {s, c};
+      break;
+    case 1:
+      result = {c, -s};
+      break;
+    case 2:
+      result = {-s, -c};
+      break;
+    default:
+      result = {-c, s};
+      break;
+  }
+  if (negative) result.sine = -result.sine;
+  return result;
+}
+
 }  // namespace
+
+SineCosine ExtendedSineCosine(long double x) {
+  return AtPrecision(Precision::Extended, [x] { return ExtendedSineCosineOf(x); });
+}
 
 // Double's arithmetic, whatever the x87 unit was left in.
 double Sine(double x) {

@@ -1,8 +1,7 @@
 #include "orbit_camera.h"
 
-#include <cmath>
-
 #include "gfxutil/float_precision.h"
+#include "gfxutil/sine.h"
 
 namespace vizo::renderer {
 
@@ -25,7 +24,8 @@ std::int32_t Wrapping(std::uint32_t value) { return static_cast<std::int32_t>(va
 
 gfx::Vector3 EyeAt(std::int32_t twice) {
   const long double theta = static_cast<long double>(twice) * static_cast<long double>(HalfDegree);  // step degrees
-  return {static_cast<float>(20 * std::sin(theta)), 0, static_cast<float>(20 * std::cos(theta))};
+  const gfx::SineCosine wave = gfx::ExtendedSineCosine(theta);
+  return {static_cast<float>(20 * wave.sine), 0, static_cast<float>(20 * wave.cosine)};
 }
 
 }  // namespace

@@ -34,6 +34,19 @@ TEST(Sine, WithinAStepOfTheTrueValueOverTheFireworksAngles) {
         << x;
   EXPECT_EQ(Sine(0.0), 0.0);
   EXPECT_EQ(Cosine(0.0), 1.0);
+
+  // The long double ones over the camera's angles, a degree a frame for 2^31 frames either way.
+  std::uniform_real_distribution<long double> camera(-1.9e7L, 1.9e7L);
+  for (int i = 0; i < 200000 && failures < 10; ++i) {
+    const long double x = i % 4 == 0 ? static_cast<long double>(angles(random)) : camera(random);
+    const SineCosine wave = ExtendedSineCosine(x);
+    const long double sine = std::sin(x), cosine = std::cos(x);
+    // Within two of the format's steps of 1: the values are rounded to float after a multiplication.
+    if (std::fabs(wave.sine - sine) > 0x1p-62L || std::fabs(wave.cosine - cosine) > 0x1p-62L) {
+      ADD_FAILURE() << "x = " << static_cast<double>(x);
+      ++failures;
+    }
+  }
 }
 
 TEST(Sine, TheSameInSinglePrecisionAsDirect3DLeavesTheX87Unit) {
