@@ -18,8 +18,6 @@ namespace vizo::gfx {
 enum class Precision : std::uint16_t { Single = 0x0000, Double = 0x0200, Extended = 0x0300 };
 
 #if defined(__i386__) && !defined(__SSE2_MATH__)
-inline constexpr bool HasX87Precision = true;
-
 inline std::uint16_t X87ControlWord() {
   std::uint16_t word;
   __asm__ volatile("fnstcw %0" : "=m"(word) : : "memory");
@@ -27,8 +25,6 @@ inline std::uint16_t X87ControlWord() {
 }
 inline void SetX87ControlWord(std::uint16_t word) { __asm__ volatile("fldcw %0" : : "m"(word) : "memory"); }
 #else
-inline constexpr bool HasX87Precision = false;
-
 inline std::uint16_t X87ControlWord() { return 0; }
 inline void SetX87ControlWord(std::uint16_t) {}
 #endif

@@ -1,7 +1,6 @@
 #include "hanabi_animation.h"
 
 #include <array>
-#include <cmath>
 
 #include "gfxutil/float_precision.h"
 #include "gfxutil/sine.h"
