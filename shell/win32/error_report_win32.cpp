@@ -26,10 +26,12 @@ LRESULT CALLBACK RaiseReportBox(int code, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+shell::Language UserLanguage() { return shell::LanguageOf(GetUserDefaultUILanguage()); }
+
 void ReportError(const char* sourceFile, int line) {
-  // The text is Japanese; shown through the wide call it reads the same whatever the system's
-  // ANSI code page is.
-  const std::string utf8 = shell::ErrorReportText(sourceFile, line);
+  // Shown through the wide call, the Japanese text reads the same whatever the system's ANSI code
+  // page is.
+  const std::string utf8 = shell::ErrorReportText(sourceFile, line, UserLanguage());
   std::wstring text(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0)), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, text.data(), static_cast<int>(text.size()));
 

@@ -28,4 +28,5 @@ LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 // Supplied by the settings dialog.
 int BeforeSettingsDialog(HINSTANCE instance);
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-inline constexpr int SettingsDialogTemplate = 2003;
+inline constexpr int SettingsDialogTemplate = 2003;         // Japanese
+inline constexpr int EnglishSettingsDialogTemplate = 2004;  // the same controls, in English

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "error_report_win32.h"
 #include "saver_shell_win32.h"
 #include "system_library.h"
 
@@ -59,8 +60,12 @@ WindowHandle Win32ShellPlatform::Parent(WindowHandle window) { return ToHandle(:
 int Win32ShellPlatform::BeforeSettingsDialog() { return ::BeforeSettingsDialog(SaverInstance()); }
 
 int Win32ShellPlatform::SettingsDialog(WindowHandle owner) {
-  const auto result = ::DialogBoxParamA(SaverInstance(), MAKEINTRESOURCEA(SettingsDialogTemplate), ToHwnd(owner),
-                                        SettingsDialogProc, 0);
+  // Each language's template under an id of its own: the loader's choice among languages of one id
+  // would follow XP's regional locale, not the language the user's Windows speaks.
+  const int dialog =
+      UserLanguage() == shell::Language::Japanese ? SettingsDialogTemplate : EnglishSettingsDialogTemplate;
+  const auto result =
+      ::DialogBoxParamA(SaverInstance(), MAKEINTRESOURCEA(dialog), ToHwnd(owner), SettingsDialogProc, 0);
   return static_cast<int>(result);
 }
 

@@ -1,9 +1,15 @@
-// The saver on a scaled display (150 %, 144 DPI), which it declares itself aware of: the settings
-// dialog grows with the DPI and its texts still fit, and the full-screen window covers the monitor.
-// Wine takes the DPI from the registry for each program it starts.
+// The saver in the language of the user's Windows, on a normal and on a scaled display (150 %,
+// 144 DPI, which it declares itself aware of): the settings dialog speaks Japanese on a Japanese
+// Windows and English on any other, grows with the DPI and its texts still fit; an error report
+// speaks the same language; OK writes the same file in every language; the full-screen window
+// covers the monitor. ctest runs these tests once for each language, by LANG, which Wine takes for
+// the user's language; Wine takes the DPI from the registry for each program it starts.
 #include <gtest/gtest.h>
 
 #include "harness.h"
+
+#include <cstdlib>
+#include <string>
 
 namespace vizo::winetest {
 namespace {
@@ -42,7 +48,62 @@ DialogLayout MeasureDialog(HWND dialog, int dpi) {
   return layout;
 }
 
-TEST(ScaledDisplay, TheDialogGrowsWithTheDpiClipsNoTextAndTheSaverStillCoversTheMonitor) {
+// What each language shows, chosen by the LANG this run is in.
+struct LanguageRow {
+  const char* lang;  // the start of LANG
+  LANGID uiLanguage;
+  std::wstring caption;
+  std::vector<std::wstring> texts;  // the dialog's labels and buttons, in the template's order
+  std::wstring reportOpening, fileLabel, lineLabel;
+};
+
+const LanguageRow& RowOfThisRun() {
+  static const std::wstring english[] = {L"Settings", L"An error occurred and the application will close.", L"File : ",
+                                         L"Line : "};
+  static const std::vector<std::wstring> englishTexts = {L"OK",  L"Cancel", L"Defaults",  L"Load",
+                                                         L"Low", L"High",   L"Resolution"};
+  static const LanguageRow rows[] = {
+      {"ja_JP",
+       0x0411,
+       L"設定",
+       {L"OK", L"キャンセル", L"初期設定", L"負荷", L"低", L"高", L"解像度"},
+       L"何らかのエラーが発生したためアプリケーションを終了します",
+       L"ファイル : ",
+       L"行番号 : "},
+      {"en_US", 0x0409, english[0], englishTexts, english[1], english[2], english[3]},
+      {"de_DE", 0x0407, english[0], englishTexts, english[1], english[2], english[3]},
+  };
+  const char* lang = std::getenv("LANG");
+  for (const auto& row : rows) {
+    if (lang && std::string(lang).rfind(row.lang, 0) == 0) return row;
+  }
+  ADD_FAILURE() << "no row for LANG " << (lang ? lang : "(unset)");
+  return rows[1];
+}
+
+std::vector<std::wstring> DialogTexts(HWND dialog) {
+  std::vector<std::wstring> texts;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char className[32] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") == 0 || lstrcmpiA(className, "Button") == 0) texts.push_back(WindowText(child));
+  }
+  return texts;
+}
+
+class InTheUsersLanguage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveSettings();
+    // Wine gives an ungenerated locale English: a run meant for another language would pass as one.
+    ASSERT_EQ(GetUserDefaultUILanguage(), row_.uiLanguage) << row_.lang;
+  }
+  void TearDown() override { RemoveSettings(); }
+
+  const LanguageRow& row_ = RowOfThisRun();
+};
+
+TEST_F(InTheUsersLanguage, TheDialogGrowsWithTheDpiClipsNoTextAndTheSaverStillCoversTheMonitor) {
   // Wine's stand-in for the Japanese UI font is the monospaced IPA Gothic, wider than the system's
   // own: its proportional sibling is closer to what a Japanese Windows shows.
   ScopedRegistryValue proportional("Software\\Wine\\Fonts\\Replacements", "MS UI Gothic", "IPAPGothic");
@@ -53,10 +114,15 @@ TEST(ScaledDisplay, TheDialogGrowsWithTheDpiClipsNoTextAndTheSaverStillCoversThe
     Process settings(SaverPath(), "/c");
     HWND dialog = WaitForDialog(settings);
     ASSERT_TRUE(Drain(dialog));
+    EXPECT_EQ(WindowText(dialog), row_.caption);
+    EXPECT_EQ(DialogTexts(dialog), row_.texts);
     layouts.push_back(MeasureDialog(dialog, dpi));
     EXPECT_EQ(layouts.back().clipped, std::vector<std::wstring>{});
-    PostMessageA(GetDlgItem(dialog, 1016), BM_CLICK, 0, 0);  // Cancel
-    EXPECT_EQ(settings.WaitForExit(), 1016u);
+    // OK writes the same file whatever the language.
+    PostMessageA(GetDlgItem(dialog, 1015), BM_CLICK, 0, 0);
+    EXPECT_EQ(settings.WaitForExit(), 1015u);
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), AllEightKeys("10", "1024 x 768"));
+    RemoveSettings();
 
     Process saver(SaverPath(), "/s");
     HWND window = WaitForFullScreenSaver(saver);
@@ -73,6 +139,17 @@ TEST(ScaledDisplay, TheDialogGrowsWithTheDpiClipsNoTextAndTheSaverStillCoversThe
   // Half as large again, give or take a pixel of rounding per dialog unit.
   EXPECT_GE(layouts[1].client.cx * 2, layouts[0].client.cx * 3 - 4);
   EXPECT_GE(layouts[1].client.cy * 2, layouts[0].client.cy * 3 - 4);
+}
+
+TEST_F(InTheUsersLanguage, AnErrorReportSpeaksIt) {
+  // Without Direct3D the dialog can't start: two reports, then the quit request ends it.
+  ScopedRegistryValue missing("Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "d3d9", "");
+  Process saver(SaverPath(), "/c");
+  for (const auto& [file, line] : {std::pair{L"ScreenMain.cpp", 23}, std::pair{L"OptionDialog.cpp", 40}}) {
+    EXPECT_EQ(DismissNextReport(saver),
+              row_.reportOpening + L"\r\n" + row_.fileLabel + file + L"\r\n" + row_.lineLabel + std::to_wstring(line));
+  }
+  EXPECT_EQ(saver.WaitForExit(), 1u);
 }
 
 }  // namespace
