@@ -17,6 +17,7 @@ namespace vizo::winetest {
 namespace {
 
 constexpr WORD Japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+constexpr WORD English = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
 class SaverResources : public ::testing::Test {
  protected:
@@ -58,6 +59,10 @@ TEST_F(SaverResources, HoldsTheImagesDialogNameAndIconInTheJapaneseLocale) {
     EXPECT_EQ(SizeOf(r.type, r.name), r.size) << name;
   }
   EXPECT_NE(FindResourceExA(module_, RT_STRING, MAKEINTRESOURCEA(1), Japanese), nullptr);
+  // The English dialog has an id of its own, so that the loader never chooses between the two.
+  EXPECT_NE(FindResourceExA(module_, RT_DIALOG, MAKEINTRESOURCEA(2004), English), nullptr);
+  EXPECT_EQ(FindResourceExA(module_, RT_DIALOG, MAKEINTRESOURCEA(2004), Japanese), nullptr);
+  EXPECT_EQ(FindResourceExA(module_, RT_DIALOG, MAKEINTRESOURCEA(2003), English), nullptr);
   char title[32] = {};
   LoadStringA(module_, 1, title, sizeof title);
   EXPECT_STREQ(title, "vizovizo");
@@ -105,7 +110,7 @@ TEST_F(SaverResources, TheManifestDeclaresDpiAwarenessAndTheWindowsItSupportsBut
   }
 }
 
-TEST(SaverVersion, FilePropertiesShowTheProductAndTheProjectVersionInJapanese) {
+TEST(SaverVersion, FilePropertiesShowTheProductAndTheProjectVersionInJapaneseAndEnglish) {
   const std::string path = SaverPath();
   DWORD ignored = 0;
   std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), &ignored));
@@ -121,17 +126,23 @@ TEST(SaverVersion, FilePropertiesShowTheProductAndTheProjectVersionInJapanese) {
   WORD* translation = nullptr;
   ASSERT_TRUE(
       VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+  // Japanese first, then English for everyone else.
+  ASSERT_GE(length, 8u);
   EXPECT_EQ(translation[0], Japanese);
-  const auto text = [&](const char* name) {
+  EXPECT_EQ(translation[2], English);
+  const auto text = [&](const char* block, const char* name) {
     char* value = nullptr;
-    const std::string key = std::string("\\StringFileInfo\\041104B0\\") + name;
+    const std::string key = std::string("\\StringFileInfo\\") + block + "\\" + name;
     return VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) ? std::string(value)
                                                                                                : std::string();
   };
-  EXPECT_EQ(text("ProductName"), "vizovizo");
-  EXPECT_EQ(text("FileVersion"), VIZO_VERSION_TEXT);
-  EXPECT_EQ(text("ProductVersion"), VIZO_VERSION_TEXT);
-  EXPECT_EQ(text("FileDescription").rfind("vizovizo", 0), 0u);
+  for (const char* block : {"041104B0", "040904B0"}) {
+    EXPECT_EQ(text(block, "ProductName"), "vizovizo") << block;
+    EXPECT_EQ(text(block, "FileVersion"), VIZO_VERSION_TEXT) << block;
+    EXPECT_EQ(text(block, "ProductVersion"), VIZO_VERSION_TEXT) << block;
+  }
+  EXPECT_EQ(text("041104B0", "FileDescription").rfind("vizovizo", 0), 0u);
+  EXPECT_EQ(text("040904B0", "FileDescription"), "vizovizo fireworks screen saver");
 }
 
 }  // namespace
