@@ -78,7 +78,12 @@ void SceneOwner::BlankSecondaryMonitors() {
     const auto mode = graphics.CurrentMode(adapter);
     if (!mode) continue;
     // Its own window: the saver window belongs to the main device, which moves it onto monitor 0.
-    const Presentation p{mode->width, mode->height, mode->format, mode->refreshRate, false, DeviceWindow::Blanking};
+    const Presentation p{.width = mode->width,
+                         .height = mode->height,
+                         .format = mode->format,
+                         .refreshRate = mode->refreshRate,
+                         .windowed = false,
+                         .deviceWindow = DeviceWindow::Blanking};
     DeviceType type;
     VertexProcessing processing;
     if (!CreateWithFallbacks(adapter, adapter, p, DeviceType::Hal, VertexProcessing::Hardware, type, processing)) {
@@ -105,16 +110,19 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
     BlankSecondaryMonitors();
     const auto displayWidth = static_cast<std::uint32_t>(settings.displayWidth);
     const auto displayHeight = static_cast<std::uint32_t>(settings.displayHeight);
-    presentation = {displayWidth,    displayHeight,
-                    desktop->format, FullScreenRefreshRate(graphics, *desktop, displayWidth, displayHeight),
-                    false,           DeviceWindow::Saver};
+    presentation = {.width = displayWidth,
+                    .height = displayHeight,
+                    .format = desktop->format,
+                    .refreshRate = FullScreenRefreshRate(graphics, *desktop, displayWidth, displayHeight),
+                    .windowed = false,
+                    .deviceWindow = DeviceWindow::Saver};
   } else {
-    presentation = {static_cast<std::uint32_t>(width),
-                    static_cast<std::uint32_t>(height),
-                    desktop->format,
-                    0,
-                    true,
-                    DeviceWindow::None};
+    presentation = {.width = static_cast<std::uint32_t>(width),
+                    .height = static_cast<std::uint32_t>(height),
+                    .format = desktop->format,
+                    .refreshRate = 0,
+                    .windowed = true,
+                    .deviceWindow = DeviceWindow::None};
   }
   // No display size from the settings or the desktop: the window's proportions.
   if (!(camera.aspect > 0) && width > 0 && height > 0) camera.SetAspect(width, height);

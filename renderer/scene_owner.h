@@ -86,6 +86,8 @@ std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, const AdapterMode& 
                                     std::uint32_t height);
 
 struct SceneOwner {
+  SceneOwner(SceneGraphics& device, SceneReport reportError) : graphics(device), report(reportError) {}
+
   SceneGraphics& graphics;
   SceneReport report;  // the common error report for this module
   settings::SceneSettings settings;

@@ -6,7 +6,11 @@ int Shell::RunSaverWindow(WindowHandle parent) {
   SaverWindowLayout layout;
   if (parent != 0) {
     const ScreenRect client = os.ClientRect(parent);
-    layout = {0, PreviewTitle, style::Preview, 0, 0, client.right, client.bottom, parent};
+    layout = {.title = PreviewTitle,
+              .style = style::Preview,
+              .width = client.right,
+              .height = client.bottom,
+              .parent = parent};
     state.previewMode = true;
   } else {
     const WindowHandle running = os.FindFullScreenSaver();
@@ -19,8 +23,13 @@ int Shell::RunSaverWindow(WindowHandle parent) {
       const ScreenRect clip = os.ScreenClipBox();
       screen = {clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top};
     }
-    layout = {style::FullScreenEx, FullScreenTitle, style::FullScreen, screen.left,
-              screen.top,          screen.right,    screen.bottom,     0};
+    layout = {.exStyle = style::FullScreenEx,
+              .title = FullScreenTitle,
+              .style = style::FullScreen,
+              .x = screen.left,
+              .y = screen.top,
+              .width = screen.right,
+              .height = screen.bottom};
     state.acLineStatus = os.AcLineStatus().value_or(AcLineUnknown);
     LoadPasswordVerifier();
   }

@@ -169,7 +169,7 @@ void Direct3DGraphics::ReleaseAll() {
   for (int slot = 1; slot < static_cast<int>(devices_.size()); ++slot) ReleaseDevice(slot);
 }
 
-ScreenMain::ScreenMain() : scene{graphics, ReportScreenMain, {}, {}, {}, false, false} {
+ScreenMain::ScreenMain() : scene{graphics, ReportScreenMain} {
   const auto desktop = vizo::win32::ReadDesktopSize();
   if (!desktop) ReportScreenMain(23);
   settings::SceneSettings read;

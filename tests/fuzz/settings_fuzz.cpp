@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   settings::SceneSettings read;
   settings::ReadSceneSettings(store, "1024 x 768", read);
   AnyDevice device;
-  renderer::SceneOwner scene{device, NoReport, {}, {}, {}, false, false};
+  renderer::SceneOwner scene{device, NoReport};
   scene.TakeSettings(read, renderer::AdapterMode{1024, 768, 60, X8R8G8B8});
   const bool created = scene.InitDevice(std::pair{1024, 768});
   FUZZ_CHECK(created);  // a size the adapter refuses falls back to the desktop's

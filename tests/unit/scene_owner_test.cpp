@@ -98,7 +98,7 @@ void Record(int line) { g_reports.push_back(line); }
 
 struct Scene : ::testing::Test {
   FakeGraphics graphics;
-  SceneOwner owner{graphics, Record, {}, {}, {}, false, false};
+  SceneOwner owner{graphics, Record};
   void SetUp() override {
     g_reports.clear();
     settings::SceneSettings read;
@@ -155,7 +155,7 @@ TEST_F(Scene, FullScreenRefreshRateIsOneTheAdapterListsForTheSize) {
     fresh.modes[0].refreshRate = c.desktopRate;
     fresh.listed = {{800, 500, c.desktopRate, X8R8G8B8}, {1024, 768, c.desktopRate, X8R8G8B8}};
     for (const auto rate : c.listedAt800) fresh.listed.push_back({800, 600, rate, X8R8G8B8});
-    SceneOwner scene{fresh, Record, {}, {}, {}, false, false};
+    SceneOwner scene{fresh, Record};
     settings::SceneSettings read;
     read.displayWidth = 800;
     read.displayHeight = 600;
@@ -169,7 +169,7 @@ TEST_F(Scene, AnEmptyPreviewPaneGetsNoDeviceNoReportAndNoFrames) {
   for (const auto& size : {std::pair{0, 112}, std::pair{152, 0}, std::pair{0, 0}}) {
     FakeGraphics fresh;
     g_reports.clear();
-    SceneOwner scene{fresh, Record, {}, {}, {}, false, false};
+    SceneOwner scene{fresh, Record};
     EXPECT_TRUE(scene.InitDevice(size, SaverWindowKind::Child));
     EXPECT_FALSE(scene.hasDevice);
     CountingContent content;
@@ -195,7 +195,7 @@ TEST_F(Scene, DeviceCreationFallsBackAndReportsWhenNothingWorks) {
     FakeGraphics fresh;
     fresh.creatable = c.creatable;
     g_reports.clear();
-    SceneOwner scene{fresh, Record, {}, {}, {}, false, false};
+    SceneOwner scene{fresh, Record};
     EXPECT_EQ(scene.InitDevice(std::pair{152, 112}), c.reports.empty());
     EXPECT_EQ(fresh.calls, c.attempts);
     EXPECT_EQ(g_reports, c.reports);
@@ -221,7 +221,7 @@ TEST_F(Scene, ADisplaySizeTheAdapterRefusesFallsBackToTheDesktopMode) {
     FakeGraphics fresh;
     fresh.refusedWidths = c.refused;
     g_reports.clear();
-    SceneOwner scene{fresh, Record, {}, {}, {}, false, false};
+    SceneOwner scene{fresh, Record};
     settings::SceneSettings read;
     read.displayWidth = c.displayWidth;
     read.displayHeight = c.displayHeight;
@@ -259,7 +259,7 @@ TEST_F(Scene, CapabilityCheckRecreatesOnTheReferenceOrWithSoftwareVertices) {
     fresh.caps = c.caps;
     fresh.creatable = c.creatable;
     g_reports.clear();
-    SceneOwner scene{fresh, Record, {}, {}, {}, false, false};
+    SceneOwner scene{fresh, Record};
     EXPECT_EQ(scene.InitDevice(std::pair{152, 112}), c.ok);
     const std::vector<std::string> after(fresh.calls.begin() + 1, fresh.calls.end());
     EXPECT_EQ(after, c.afterFirst);
@@ -319,10 +319,10 @@ TEST_F(Scene, SecondaryMonitorsAreBlankedOnlyInFullScreen) {
 
 TEST_F(Scene, UnusableDisplaySizeNeverGivesTheCameraABadAspect) {
   settings::SceneSettings empty;  // Display present but empty: 0 x 0
-  SceneOwner withDesktop{graphics, Record, {}, {}, {}, false, false};
+  SceneOwner withDesktop{graphics, Record};
   withDesktop.TakeSettings(empty, AdapterMode{1280, 1024, 60, X8R8G8B8});
   EXPECT_FLOAT_EQ(withDesktop.camera.aspect, 1.25f);
-  SceneOwner withoutDesktop{graphics, Record, {}, {}, {}, false, false};
+  SceneOwner withoutDesktop{graphics, Record};
   withoutDesktop.TakeSettings(empty, std::nullopt);
   ASSERT_TRUE(withoutDesktop.InitDevice(std::pair{152, 112}));
   EXPECT_FLOAT_EQ(withoutDesktop.camera.aspect, 152.0f / 112.0f);
@@ -365,7 +365,7 @@ TEST_F(Scene, FrameSequenceAndDeviceLoss) {
   EXPECT_FALSE(owner.deviceLost);
 
   // No device, no frame.
-  SceneOwner noDevice{graphics, Record, {}, {}, {}, false, false};
+  SceneOwner noDevice{graphics, Record};
   graphics.calls.clear();
   noDevice.RenderFrame(content);
   EXPECT_TRUE(graphics.calls.empty());
