@@ -22,11 +22,7 @@ enum Parameter : std::size_t {
   CoronaTex,
 };
 
-// Direct3D 9 state numbers and values (d3d9types.h).
-constexpr std::uint32_t RsZEnable = 7, RsSrcBlend = 19, RsDestBlend = 20, RsCullMode = 22, RsAlphaBlendEnable = 27;
-constexpr std::uint32_t BlendOne = 2, CullNone = 1;
-constexpr std::uint32_t SampAddressU = 1, SampAddressV = 2, SampMagFilter = 5, SampMinFilter = 6, SampMipFilter = 7;
-constexpr std::uint32_t AddressClamp = 3, FilterLinear = 2;
+using namespace d3d;
 
 void ComputeConstants(const gfx::ParameterValues& values, gfx::ConstantBlock<gfx::VertexConstantCount>& vertex,
                       gfx::ConstantBlock<gfx::PixelConstantCount>& pixel) {

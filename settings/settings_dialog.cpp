@@ -4,22 +4,22 @@ namespace vizo::settings {
 
 int FormatChannelBits(std::uint32_t format) {
   switch (format) {
-    case 20:  // R8G8B8
-    case 21:  // A8R8G8B8
-    case 22:  // X8R8G8B8
+    case format::R8G8B8:
+    case format::A8R8G8B8:
+    case format::X8R8G8B8:
       return 8;
-    case 23:  // R5G6B5
-    case 24:  // X1R5G5B5
-    case 25:  // A1R5G5B5
+    case format::R5G6B5:
+    case format::X1R5G5B5:
+    case format::A1R5G5B5:
       return 5;
-    case 26:  // A4R4G4B4
-    case 30:  // X4R4G4B4
+    case format::A4R4G4B4:
+    case format::X4R4G4B4:
       return 4;
-    case 27:  // R3G3B2
-    case 29:  // A8R3G3B2
+    case format::R3G3B2:
+    case format::A8R3G3B2:
       return 2;
-    case 31:  // A2B10G10R10
-    case 35:  // A2R10G10B10
+    case format::A2B10G10R10:
+    case format::A2R10G10B10:
       return 10;
     default:
       return 0;

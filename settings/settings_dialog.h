@@ -35,6 +35,14 @@ inline constexpr int WriteBuffer = 109;
 
 inline constexpr int MaxLoad = 10;
 
+// The Direct3D 9 pixel formats (D3DFORMAT values) that are colour modes; the dialog's Windows half
+// checks them against <d3d9.h>.
+namespace format {
+inline constexpr std::uint32_t R8G8B8 = 20, A8R8G8B8 = 21, X8R8G8B8 = 22, R5G6B5 = 23, X1R5G5B5 = 24, A1R5G5B5 = 25,
+                               A4R4G4B4 = 26, R3G3B2 = 27, A8R3G3B2 = 29, X4R4G4B4 = 30, A2B10G10R10 = 31,
+                               A2R10G10B10 = 35;
+}  // namespace format
+
 struct DisplayMode {
   std::uint32_t width = 0;
   std::uint32_t height = 0;

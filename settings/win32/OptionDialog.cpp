@@ -12,6 +12,15 @@
 #include "shell/win32/saver_shell_win32.h"
 #include "shell/win32/system_library.h"
 
+// The dialog's copies of Direct3D's pixel formats.
+namespace format = vizo::settings::format;
+static_assert(format::R8G8B8 == D3DFMT_R8G8B8 && format::A8R8G8B8 == D3DFMT_A8R8G8B8);
+static_assert(format::X8R8G8B8 == D3DFMT_X8R8G8B8 && format::R5G6B5 == D3DFMT_R5G6B5);
+static_assert(format::X1R5G5B5 == D3DFMT_X1R5G5B5 && format::A1R5G5B5 == D3DFMT_A1R5G5B5);
+static_assert(format::A4R4G4B4 == D3DFMT_A4R4G4B4 && format::R3G3B2 == D3DFMT_R3G3B2);
+static_assert(format::A8R3G3B2 == D3DFMT_A8R3G3B2 && format::X4R4G4B4 == D3DFMT_X4R4G4B4);
+static_assert(format::A2B10G10R10 == D3DFMT_A2B10G10R10 && format::A2R10G10B10 == D3DFMT_A2R10G10B10);
+
 namespace vizo::win32 {
 
 namespace {

@@ -28,8 +28,7 @@ int SaverMain(HINSTANCE instance, const char* tail) {
   shell.state.instance = reinterpret_cast<shell::ModuleHandle>(instance);
   shell.state.win9xFamily = IsWindows9xFamily();
 
-  return RunGuarded([](void* mode) { return TheShell().RunMode(static_cast<const char*>(mode)); },
-                    const_cast<char*>(tail), [] { TheShell().SetSaverRunning(false); });
+  return RunGuarded([tail] { return TheShell().RunMode(tail); }, [] { TheShell().SetSaverRunning(false); });
 }
 
 }  // namespace vizo::win32

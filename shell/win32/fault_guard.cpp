@@ -28,17 +28,12 @@ void EndAfterFault() {
   ExitProcess(static_cast<UINT>(FaultExitCode));
 }
 
-int RunGuarded(int (*body)(void* context), void* context, void (*onFault)()) {
+void InstallFaultGuard(void (*onFault)()) {
   g_onFault = onFault;
   g_previousFilter = SetUnhandledExceptionFilter(GuardFilter);
   std::set_terminate([] { EndAfterFault(); });
-  try {
-    const int result = body(context);
-    SetUnhandledExceptionFilter(g_previousFilter);
-    return result;
-  } catch (...) {
-    EndAfterFault();
-  }
 }
+
+void RemoveFaultGuard() { SetUnhandledExceptionFilter(g_previousFilter); }
 
 }  // namespace vizo::win32

@@ -20,8 +20,7 @@ LRESULT CALLBACK ThrowingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   });
 }
 
-int Body(void* context) {
-  const char* mode = static_cast<const char*>(context);
+int Body(const char* mode) {
   if (std::strcmp(mode, "throw") == 0) throw std::runtime_error("thrown inside the guard");
   if (std::strcmp(mode, "fault") == 0) {
     volatile int* nowhere = nullptr;
@@ -46,6 +45,8 @@ int main(int argc, char** argv) {
   g_marker = argv[1];
   // No error box: the platform's last-chance handling then decides at once to run the handler.
   SetErrorMode(SEM_NOGPFAULTERRORBOX);
+  const char* mode = argv[2];
   return vizo::win32::RunGuarded(
-      Body, argv[2], [] { CloseHandle(CreateFileA(g_marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)); });
+      [mode] { return Body(mode); },
+      [] { CloseHandle(CreateFileA(g_marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)); });
 }
