@@ -11,7 +11,7 @@ constexpr std::uint32_t MostModesLooked = 4096;  // a driver that never ends its
 // Calls seen(rate) for each mode that adapter 0 lists at this size in the desktop's format, until
 // it returns false.
 template <typename Seen>
-void ForEachListedRate(SceneGraphics& graphics, const AdapterMode& desktop, std::uint32_t width, std::uint32_t height,
+void ForEachListedRate(SceneGraphics& graphics, const DisplayMode& desktop, std::uint32_t width, std::uint32_t height,
                        Seen&& seen) {
   for (std::uint32_t index = 0; index < MostModesLooked; ++index) {
     const auto mode = graphics.ListedMode(0, desktop.format, index);
@@ -20,7 +20,7 @@ void ForEachListedRate(SceneGraphics& graphics, const AdapterMode& desktop, std:
   }
 }
 
-bool AdapterOffersSize(SceneGraphics& graphics, const AdapterMode& desktop, std::uint32_t width, std::uint32_t height) {
+bool AdapterOffersSize(SceneGraphics& graphics, const DisplayMode& desktop, std::uint32_t width, std::uint32_t height) {
   bool offered = false;
   ForEachListedRate(graphics, desktop, width, height, [&offered](std::uint32_t) {
     offered = true;
@@ -31,7 +31,7 @@ bool AdapterOffersSize(SceneGraphics& graphics, const AdapterMode& desktop, std:
 
 }  // namespace
 
-std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, const AdapterMode& desktop, std::uint32_t width,
+std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, const DisplayMode& desktop, std::uint32_t width,
                                     std::uint32_t height) {
   bool desktopRate = false;
   std::uint32_t fastestBelow = 0;
@@ -46,7 +46,7 @@ std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, const AdapterMode& 
   return fastestBelow != 0 ? fastestBelow : slowest;
 }
 
-void SceneOwner::TakeSettings(const settings::SceneSettings& read, const std::optional<AdapterMode>& desktop) {
+void SceneOwner::TakeSettings(const settings::SceneSettings& read, const std::optional<DisplayMode>& desktop) {
   settings = read;
   if ((settings.displayWidth <= 0 || settings.displayHeight <= 0) && desktop) {
     settings.displayWidth = static_cast<std::int32_t>(desktop->width);
@@ -58,19 +58,14 @@ void SceneOwner::TakeSettings(const settings::SceneSettings& read, const std::op
   }
 }
 
-bool SceneOwner::CreateWithFallbacks(int slot, int adapter, const Presentation& p, DeviceType firstType,
-                                     VertexProcessing firstProcessing, DeviceType& usedType,
-                                     VertexProcessing& usedProcessing) {
-  const std::pair<DeviceType, VertexProcessing> attempts[] = {{firstType, firstProcessing},
-                                                              {firstType, VertexProcessing::Software},
-                                                              {DeviceType::Reference, VertexProcessing::Software}};
-  for (const auto& [type, processing] : attempts) {
-    if (graphics.CreateDevice(slot, adapter, type, processing, p)) {
-      usedType = type, usedProcessing = processing;
-      return true;
-    }
+std::optional<SceneOwner::DeviceKind> SceneOwner::CreateWithFallbacks(int adapter, const Presentation& p,
+                                                                      DeviceKind first) {
+  const DeviceKind attempts[] = {
+      first, {first.type, VertexProcessing::Software}, {DeviceType::Reference, VertexProcessing::Software}};
+  for (const DeviceKind& attempt : attempts) {
+    if (graphics.CreateDevice(adapter, adapter, attempt.type, attempt.processing, p)) return attempt;
   }
-  return false;
+  return std::nullopt;
 }
 
 void SceneOwner::BlankSecondaryMonitors() {
@@ -84,9 +79,7 @@ void SceneOwner::BlankSecondaryMonitors() {
                          .refreshRate = mode->refreshRate,
                          .windowed = false,
                          .deviceWindow = DeviceWindow::Blanking};
-    DeviceType type;
-    VertexProcessing processing;
-    if (!CreateWithFallbacks(adapter, adapter, p, DeviceType::Hal, VertexProcessing::Hardware, type, processing)) {
+    if (!CreateWithFallbacks(adapter, p, {DeviceType::Hal, VertexProcessing::Hardware})) {
       graphics.ReleaseDevice(adapter);  // nor its window
       continue;
     }
@@ -127,26 +120,24 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
   // No display size from the settings or the desktop: the window's proportions.
   if (!(camera.aspect > 0) && width > 0 && height > 0) camera.SetAspect(width, height);
 
-  DeviceType type;
-  VertexProcessing processing;
-  if (!CreateMainDevice(*desktop, type, processing)) return Fail(106);
+  const auto made = CreateMainDevice(*desktop);
+  if (!made) return Fail(106);
   const auto caps = graphics.Capabilities();
   if (!caps) return Fail(114);
 
-  DeviceType wantedType = caps->pixel < PixelShader11 ? DeviceType::Reference : type;
-  VertexProcessing wantedProcessing = caps->vertex < VertexShader11 ? VertexProcessing::Software : processing;
-  if (wantedType != type || wantedProcessing != processing) {
+  const DeviceKind wanted{caps->pixel < PixelShader11 ? DeviceType::Reference : made->type,
+                          caps->vertex < VertexShader11 ? VertexProcessing::Software : made->processing};
+  if (wanted != *made) {
     graphics.ReleaseDevice(0);
-    if (!CreateWithFallbacks(0, 0, presentation, wantedType, wantedProcessing, type, processing)) return Fail(153);
+    if (!CreateWithFallbacks(0, presentation, wanted)) return Fail(153);
   }
   hasDevice = true;
   return true;
 }
 
-bool SceneOwner::CreateMainDevice(const AdapterMode& desktop, DeviceType& usedType, VertexProcessing& usedProcessing) {
-  if (CreateWithFallbacks(0, 0, presentation, DeviceType::Hal, VertexProcessing::Hardware, usedType, usedProcessing)) {
-    return true;
-  }
+std::optional<SceneOwner::DeviceKind> SceneOwner::CreateMainDevice(const DisplayMode& desktop) {
+  constexpr DeviceKind Best{DeviceType::Hal, VertexProcessing::Hardware};
+  if (const auto made = CreateWithFallbacks(0, presentation, Best)) return made;
   // A Display size this monitor doesn't offer (a settings file from another machine, a laptop off
   // its dock) falls back to the desktop's own mode rather than stopping the saver. The file stays
   // as it is: the size may work again on the machine it came from. A size the adapter lists failed
@@ -154,13 +145,13 @@ bool SceneOwner::CreateMainDevice(const AdapterMode& desktop, DeviceType& usedTy
   const bool otherSize = presentation.width != desktop.width || presentation.height != desktop.height;
   if (presentation.windowed || !otherSize ||
       AdapterOffersSize(graphics, desktop, presentation.width, presentation.height)) {
-    return false;
+    return std::nullopt;
   }
   presentation.width = desktop.width;
   presentation.height = desktop.height;
   presentation.refreshRate = desktop.refreshRate;
   camera.SetAspect(static_cast<std::int32_t>(desktop.width), static_cast<std::int32_t>(desktop.height));
-  return CreateWithFallbacks(0, 0, presentation, DeviceType::Hal, VertexProcessing::Hardware, usedType, usedProcessing);
+  return CreateWithFallbacks(0, presentation, Best);
 }
 
 void SceneOwner::EndBlanking() {

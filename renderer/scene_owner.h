@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "gfxutil/display_mode.h"
 #include "renderer/orbit_camera.h"
 #include "settings/settings_file.h"
 
@@ -15,12 +16,7 @@ enum class DeviceType { Hal, Reference };
 enum class VertexProcessing { Hardware, Software };
 enum class DeviceStatus { Ready, Lost, NeedsReset };
 
-struct AdapterMode {
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::uint32_t refreshRate = 0;
-  std::uint32_t format = 0;
-};
+using gfx::DisplayMode;
 
 // Which window a device presents into.
 enum class DeviceWindow {
@@ -49,9 +45,9 @@ class SceneGraphics {
  public:
   virtual ~SceneGraphics() = default;
   virtual bool CreateDirect3D() = 0;
-  virtual std::optional<AdapterMode> CurrentMode(int adapter) = 0;
+  virtual std::optional<DisplayMode> CurrentMode(int adapter) = 0;
   // The modes the adapter lists in a format, by index from 0; nothing past the last.
-  virtual std::optional<AdapterMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) = 0;
+  virtual std::optional<DisplayMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) = 0;
   virtual bool CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
                             const Presentation& presentation) = 0;
   virtual void ReleaseDevice(int slot) = 0;
@@ -82,7 +78,7 @@ enum class SaverWindowKind { TopLevel, Child };
 // The refresh rate for a full-screen mode of this size in the desktop's format: the desktop's own
 // where the adapter lists it at that size, else the fastest listed below it, else the slowest
 // listed; 0 (the adapter's default) when nothing is listed at that size.
-std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, const AdapterMode& desktop, std::uint32_t width,
+std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, const DisplayMode& desktop, std::uint32_t width,
                                     std::uint32_t height);
 
 struct SceneOwner {
@@ -97,7 +93,7 @@ struct SceneOwner {
   bool deviceLost = false;
 
   // Settings read at start; a display size that can't give an aspect falls back to the desktop's.
-  void TakeSettings(const settings::SceneSettings& read, const std::optional<AdapterMode>& desktop);
+  void TakeSettings(const settings::SceneSettings& read, const std::optional<DisplayMode>& desktop);
   // For the saver window of this size; nothing when its rectangle could not be read. A windowed
   // saver with nothing to show (an empty preview pane) gets no device and still succeeds.
   bool InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize,
@@ -108,9 +104,15 @@ struct SceneOwner {
 
  private:
   void BlankSecondaryMonitors();
-  bool CreateMainDevice(const AdapterMode& desktop, DeviceType& usedType, VertexProcessing& usedProcessing);
-  bool CreateWithFallbacks(int slot, int adapter, const Presentation& p, DeviceType firstType,
-                           VertexProcessing firstProcessing, DeviceType& usedType, VertexProcessing& usedProcessing);
+  // A device's kind: what was asked first, or what a creation came to.
+  struct DeviceKind {
+    DeviceType type;
+    VertexProcessing processing;
+    bool operator==(const DeviceKind&) const = default;
+  };
+  std::optional<DeviceKind> CreateMainDevice(const DisplayMode& desktop);
+  // On the adapter's own slot: first as asked, then with software vertices, then the reference.
+  std::optional<DeviceKind> CreateWithFallbacks(int adapter, const Presentation& p, DeviceKind first);
   bool RecoverLostDevice();
   bool Fail(int line);
 };

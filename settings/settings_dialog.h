@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "gfxutil/display_mode.h"
 #include "settings_file.h"
 
 namespace vizo::settings {
@@ -43,12 +44,7 @@ inline constexpr std::uint32_t R8G8B8 = 20, A8R8G8B8 = 21, X8R8G8B8 = 22, R5G6B5
                                A2R10G10B10 = 35;
 }  // namespace format
 
-struct DisplayMode {
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::uint32_t refreshRate = 0;
-  std::uint32_t format = 0;  // a D3DFORMAT value
-};
+using gfx::DisplayMode;
 
 // Bits per colour channel of a Direct3D 9 pixel format; 0 for formats that aren't colour modes.
 int FormatChannelBits(std::uint32_t format);

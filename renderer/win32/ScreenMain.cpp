@@ -1,5 +1,6 @@
 #include "ScreenMain.h"
 #include "gfxutil/float_precision.h"
+#include "gfxutil/win32/display_mode_win32.h"
 #include "gfxutil/win32/release_once.h"
 #include "renderer/win32/blanking_window.h"
 
@@ -17,9 +18,6 @@ using gfx::win32::ReleaseOnce;
 void ReportScreenMain(int line) { vizo::win32::ReportError(__FILE__, line); }
 
 D3DDEVTYPE ToD3D(DeviceType type) { return type == DeviceType::Hal ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF; }
-AdapterMode ToAdapterMode(const D3DDISPLAYMODE& mode) {
-  return {mode.Width, mode.Height, mode.RefreshRate, static_cast<std::uint32_t>(mode.Format)};
-}
 DWORD ToD3D(VertexProcessing processing) {
   return processing == VertexProcessing::Hardware ? D3DCREATE_HARDWARE_VERTEXPROCESSING
                                                   : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
@@ -80,13 +78,13 @@ bool Direct3DGraphics::CreateDirect3D() {
   return direct3d_ != nullptr;
 }
 
-std::optional<AdapterMode> Direct3DGraphics::CurrentMode(int adapter) {
+std::optional<DisplayMode> Direct3DGraphics::CurrentMode(int adapter) {
   D3DDISPLAYMODE mode{};
   if (!direct3d_ || FAILED(direct3d_->GetAdapterDisplayMode(static_cast<UINT>(adapter), &mode))) return std::nullopt;
-  return ToAdapterMode(mode);
+  return gfx::win32::FromD3D(mode);
 }
 
-std::optional<AdapterMode> Direct3DGraphics::ListedMode(int adapter, std::uint32_t format, std::uint32_t index) {
+std::optional<DisplayMode> Direct3DGraphics::ListedMode(int adapter, std::uint32_t format, std::uint32_t index) {
   const auto d3dAdapter = static_cast<UINT>(adapter);
   const auto d3dFormat = static_cast<D3DFORMAT>(format);
   D3DDISPLAYMODE mode{};
@@ -94,7 +92,7 @@ std::optional<AdapterMode> Direct3DGraphics::ListedMode(int adapter, std::uint32
       FAILED(direct3d_->EnumAdapterModes(d3dAdapter, d3dFormat, index, &mode))) {
     return std::nullopt;
   }
-  return ToAdapterMode(mode);
+  return gfx::win32::FromD3D(mode);
 }
 
 bool Direct3DGraphics::EnsureBlankingWindow(int slot, int adapter) {
@@ -170,11 +168,11 @@ void Direct3DGraphics::ReleaseAll() {
 }
 
 ScreenMain::ScreenMain() : scene{graphics, ReportScreenMain} {
-  const auto desktop = vizo::win32::ReadDesktopSize();
+  const auto desktop = vizo::win32::ReadDesktopMode();
   if (!desktop) ReportScreenMain(23);
   settings::SceneSettings read;
   vizo::win32::ReadSceneSettingsFromFile(read, desktop);
-  scene.TakeSettings(read, desktop ? std::optional(AdapterMode{desktop->width, desktop->height, 0, 0}) : std::nullopt);
+  scene.TakeSettings(read, desktop);
 }
 
 ScreenMain::~ScreenMain() {

@@ -24,8 +24,8 @@ class Direct3DGraphics final : public SceneGraphics {
   void ReleaseAll();
 
   bool CreateDirect3D() override;
-  std::optional<AdapterMode> CurrentMode(int adapter) override;
-  std::optional<AdapterMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) override;
+  std::optional<DisplayMode> CurrentMode(int adapter) override;
+  std::optional<DisplayMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) override;
   bool CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
                     const Presentation& presentation) override;
   void ReleaseDevice(int slot) override;

@@ -35,8 +35,14 @@ constexpr const char* ParameterNames[] = {"view_proj_matrix", "coronaSize", "cor
                                           "lightColor",       "Corona_Tex", "aspect"};
 constexpr const char* TextureNames[] = {"img/hanabi0.bmp", "img/hanabi1.bmp", "img/hanabi2.bmp", "img/hanabi3.bmp",
                                         "img/hanabi4.bmp", "img/hanabi5.bmp", "img/flash.bmp"};
+// The quad's vertex as the stream holds it: a position and one texture coordinate pair.
+struct StreamVertex {
+  float x, y, z;
+  float u, v;
+};
+static_assert(sizeof(StreamVertex) == 20, "the stream's stride");
 constexpr DWORD QuadFvf = D3DFVF_XYZ | D3DFVF_TEX1;
-constexpr UINT QuadStride = 20;
+constexpr UINT QuadBytes = sizeof(StreamVertex) * renderer::PainterQuad.size();
 
 }  // namespace
 
@@ -46,20 +52,16 @@ HanabiAnimation& PainterAnimation() {
 }
 
 HRESULT HanabiPainter::CreateQuad(IDirect3DDevice9* device) {
-  if (FAILED(device->CreateVertexBuffer(sizeof(float) * 5 * 4, 0, QuadFvf, D3DPOOL_DEFAULT, &quad, nullptr))) {
+  if (FAILED(device->CreateVertexBuffer(QuadBytes, 0, QuadFvf, D3DPOOL_DEFAULT, &quad, nullptr))) {
     vizo::win32::ReportError(__FILE__, 46);
     return E_FAIL;
   }
-  float* vertices = nullptr;
-  if (FAILED(quad->Lock(0, sizeof(float) * 5 * 4, reinterpret_cast<void**>(&vertices), 0))) {
+  StreamVertex* vertices = nullptr;
+  if (FAILED(quad->Lock(0, QuadBytes, reinterpret_cast<void**>(&vertices), 0))) {
     vizo::win32::ReportError(__FILE__, 49);
     return E_FAIL;
   }
-  for (const auto& v : renderer::PainterQuad) {
-    const float vertex[5] = {v.x, v.y, 0, v.u, v.v};
-    std::memcpy(vertices, vertex, sizeof vertex);
-    vertices += 5;
-  }
+  for (const auto& v : renderer::PainterQuad) *vertices++ = {v.x, v.y, 0, v.u, v.v};
   quad->Unlock();
   return S_OK;
 }
@@ -123,7 +125,7 @@ void HanabiPainter::Draw(IDirect3DDevice9* device, std::int32_t spacing, int i) 
   effect->SetFloatArray(parameters[LightColor], d.lightColor.data(), 4);
   effect->SetTexture(parameters[CoronaTex], textures[static_cast<size_t>(d.textureSlot)]);
   effect->CommitChanges();
-  device->SetStreamSource(0, quad, 0, QuadStride);
+  device->SetStreamSource(0, quad, 0, sizeof(StreamVertex));
   device->SetFVF(QuadFvf);
   if (d.draws) device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
 }

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <d3d9.h>
 
+#include "gfxutil/win32/display_mode_win32.h"
 #include "profile_store_win32.h"
 #include "settings/settings_dialog.h"
 #include "shell/win32/error_report_win32.h"
@@ -74,7 +75,7 @@ class Direct3DModeSource final : public settings::DisplayModeSource {
   std::optional<DisplayMode> CurrentMode() override {
     D3DDISPLAYMODE mode{};
     if (FAILED(direct3d_->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode))) return std::nullopt;
-    return ToMode(mode);
+    return gfx::win32::FromD3D(mode);
   }
   std::uint32_t ModeCount(std::uint32_t format) override {
     return direct3d_->GetAdapterModeCount(D3DADAPTER_DEFAULT, static_cast<D3DFORMAT>(format));
@@ -82,7 +83,7 @@ class Direct3DModeSource final : public settings::DisplayModeSource {
   DisplayMode Mode(std::uint32_t format, std::uint32_t index) override {
     D3DDISPLAYMODE mode{};
     direct3d_->EnumAdapterModes(D3DADAPTER_DEFAULT, static_cast<D3DFORMAT>(format), index, &mode);
-    return ToMode(mode);
+    return gfx::win32::FromD3D(mode);
   }
   void Close() override {
     if (direct3d_) {
@@ -92,10 +93,6 @@ class Direct3DModeSource final : public settings::DisplayModeSource {
   }
 
  private:
-  static DisplayMode ToMode(const D3DDISPLAYMODE& mode) {
-    return {mode.Width, mode.Height, mode.RefreshRate, static_cast<std::uint32_t>(mode.Format)};
-  }
-
   IDirect3D9* direct3d_ = nullptr;
 };
 

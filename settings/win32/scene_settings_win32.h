@@ -5,20 +5,16 @@
 #include <cstdint>
 #include <optional>
 
+#include "gfxutil/display_mode.h"
 #include "settings/settings_file.h"
 
 namespace vizo::win32 {
 
-struct DesktopSize {
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-};
-
 // Adapter 0's current mode, through a Direct3D object made for the purpose; nothing when
 // Direct3D can't say.
-std::optional<DesktopSize> ReadDesktopSize();
+std::optional<gfx::DisplayMode> ReadDesktopMode();
 
-// Reads the settings file into settings. Without a desktop size the resolution has no default.
-void ReadSceneSettingsFromFile(settings::SceneSettings& settings, const std::optional<DesktopSize>& desktop);
+// Reads the settings file into settings. Without a desktop mode the resolution has no default.
+void ReadSceneSettingsFromFile(settings::SceneSettings& settings, const std::optional<gfx::DisplayMode>& desktop);
 
 }  // namespace vizo::win32

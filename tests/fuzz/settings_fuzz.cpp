@@ -21,13 +21,13 @@ constexpr std::uint32_t X8R8G8B8 = 22;
 class AnyDevice final : public renderer::SceneGraphics {
  public:
   bool CreateDirect3D() override { return true; }
-  std::optional<renderer::AdapterMode> CurrentMode(int adapter) override {
+  std::optional<renderer::DisplayMode> CurrentMode(int adapter) override {
     if (adapter != 0) return std::nullopt;
-    return renderer::AdapterMode{1024, 768, 60, X8R8G8B8};
+    return renderer::DisplayMode{1024, 768, 60, X8R8G8B8};
   }
-  std::optional<renderer::AdapterMode> ListedMode(int adapter, std::uint32_t, std::uint32_t index) override {
+  std::optional<renderer::DisplayMode> ListedMode(int adapter, std::uint32_t, std::uint32_t index) override {
     if (adapter != 0 || index > 0) return std::nullopt;
-    return renderer::AdapterMode{1024, 768, 60, X8R8G8B8};
+    return renderer::DisplayMode{1024, 768, 60, X8R8G8B8};
   }
   bool CreateDevice(int, int, renderer::DeviceType, renderer::VertexProcessing,
                     const renderer::Presentation& p) override {
@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   settings::ReadSceneSettings(store, "1024 x 768", read);
   AnyDevice device;
   renderer::SceneOwner scene{device, NoReport};
-  scene.TakeSettings(read, renderer::AdapterMode{1024, 768, 60, X8R8G8B8});
+  scene.TakeSettings(read, renderer::DisplayMode{1024, 768, 60, X8R8G8B8});
   const bool created = scene.InitDevice(std::pair{1024, 768});
   FUZZ_CHECK(created);  // a size the adapter refuses falls back to the desktop's
   FUZZ_CHECK(scene.camera.aspect > 0 && std::isfinite(scene.camera.aspect));

@@ -17,8 +17,8 @@ class FakeGraphics final : public SceneGraphics {
  public:
   std::vector<std::string> calls;
   bool direct3d = true;
-  std::map<int, AdapterMode> modes{{0, {1024, 768, 60, X8R8G8B8}}};
-  std::vector<AdapterMode> listed{{640, 480, 60, X8R8G8B8}, {800, 600, 60, X8R8G8B8}, {1024, 768, 60, X8R8G8B8}};
+  std::map<int, DisplayMode> modes{{0, {1024, 768, 60, X8R8G8B8}}};
+  std::vector<DisplayMode> listed{{640, 480, 60, X8R8G8B8}, {800, 600, 60, X8R8G8B8}, {1024, 768, 60, X8R8G8B8}};
   // Device creations that succeed, as "slot:type:processing", e.g. "0:hal:sw"; empty means all do.
   std::set<std::string> creatable;
   std::optional<ShaderVersions> caps = ShaderVersions{0xFFFF0300, 0xFFFE0300};
@@ -35,11 +35,11 @@ class FakeGraphics final : public SceneGraphics {
   }
 
   bool CreateDirect3D() override { return direct3d; }
-  std::optional<AdapterMode> CurrentMode(int adapter) override {
+  std::optional<DisplayMode> CurrentMode(int adapter) override {
     const auto found = modes.find(adapter);
     return found == modes.end() ? std::nullopt : std::optional(found->second);
   }
-  std::optional<AdapterMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) override {
+  std::optional<DisplayMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) override {
     if (adapter != 0 || format != X8R8G8B8 || index >= listed.size()) return std::nullopt;
     return listed[index];
   }
@@ -320,7 +320,7 @@ TEST_F(Scene, SecondaryMonitorsAreBlankedOnlyInFullScreen) {
 TEST_F(Scene, UnusableDisplaySizeNeverGivesTheCameraABadAspect) {
   settings::SceneSettings empty;  // Display present but empty: 0 x 0
   SceneOwner withDesktop{graphics, Record};
-  withDesktop.TakeSettings(empty, AdapterMode{1280, 1024, 60, X8R8G8B8});
+  withDesktop.TakeSettings(empty, DisplayMode{1280, 1024, 60, X8R8G8B8});
   EXPECT_FLOAT_EQ(withDesktop.camera.aspect, 1.25f);
   SceneOwner withoutDesktop{graphics, Record};
   withoutDesktop.TakeSettings(empty, std::nullopt);

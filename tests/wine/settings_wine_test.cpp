@@ -205,7 +205,7 @@ TEST(FullScreenOnAVirtualDesktop, SwitchesToTheDisplaySetting) {
 TEST(SceneSettingsFile, DefaultsToTheDesktopModeAndReadsWhatTheDialogWrote) {
   RemoveSettings();
   settings::SceneSettings fresh;
-  win32::ReadSceneSettingsFromFile(fresh, win32::ReadDesktopSize());
+  win32::ReadSceneSettingsFromFile(fresh, win32::ReadDesktopMode());
   EXPECT_EQ(fresh.spacing, 1);
   EXPECT_EQ(fresh.particleCount, 60);
   EXPECT_TRUE(fresh.flash && fresh.back && fresh.smoke && fresh.reflect);
@@ -216,7 +216,7 @@ TEST(SceneSettingsFile, DefaultsToTheDesktopModeAndReadsWhatTheDialogWrote) {
 
   ASSERT_TRUE(WriteFileBytes(SettingsPath(), AllEightKeys("3", "800 x 600")));
   settings::SceneSettings saved;
-  win32::ReadSceneSettingsFromFile(saved, win32::ReadDesktopSize());
+  win32::ReadSceneSettingsFromFile(saved, win32::ReadDesktopMode());
   RemoveSettings();
   EXPECT_EQ(saved.spacing, 7);
   EXPECT_EQ(saved.particleCount, 0);
