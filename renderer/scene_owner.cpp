@@ -89,15 +89,15 @@ void SceneOwner::BlankSecondaryMonitors() {
 }
 
 bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize, SaverWindowKind kind) {
-  if (!windowSize) return Fail(48);
+  if (!windowSize) return Fail(reports::ScreenMain::NoWindowSize);
   const auto [width, height] = *windowSize;
   // However large a preview pane is, its child window can't hold a full-screen device.
   const bool fullScreen = kind == SaverWindowKind::TopLevel && width >= 640 && height >= 480;
   // An empty pane: no device presents into no pixels, and there is nothing to show.
   if (!fullScreen && (width <= 0 || height <= 0)) return true;
-  if (!graphics.CreateDirect3D()) return Fail(51);
+  if (!graphics.CreateDirect3D()) return Fail(reports::ScreenMain::NoDirect3D);
   const auto desktop = graphics.CurrentMode(0);
-  if (!desktop) return Fail(53);
+  if (!desktop) return Fail(reports::ScreenMain::NoDesktopMode);
 
   if (fullScreen) {
     BlankSecondaryMonitors();
@@ -121,15 +121,15 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
   if (!(camera.aspect > 0) && width > 0 && height > 0) camera.SetAspect(width, height);
 
   const auto made = CreateMainDevice(*desktop);
-  if (!made) return Fail(106);
+  if (!made) return Fail(reports::ScreenMain::NoDevice);
   const auto caps = graphics.Capabilities();
-  if (!caps) return Fail(114);
+  if (!caps) return Fail(reports::ScreenMain::NoCapabilities);
 
   const DeviceKind wanted{caps->pixel < PixelShader11 ? DeviceType::Reference : made->type,
                           caps->vertex < VertexShader11 ? VertexProcessing::Software : made->processing};
   if (wanted != *made) {
     graphics.ReleaseDevice(0);
-    if (!CreateWithFallbacks(0, presentation, wanted)) return Fail(153);
+    if (!CreateWithFallbacks(0, presentation, wanted)) return Fail(reports::ScreenMain::NoShaderDevice);
   }
   hasDevice = true;
   return true;

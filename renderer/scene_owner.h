@@ -10,6 +10,18 @@
 #include "renderer/orbit_camera.h"
 #include "settings/settings_file.h"
 
+// The numbers of ScreenMain's error reports (the scene owner raises most of them for it).
+namespace vizo::reports::ScreenMain {
+inline constexpr int NoDirect3DForSettings = 23;
+inline constexpr int NoWindowSize = 48;
+inline constexpr int NoDirect3D = 51;
+inline constexpr int NoDesktopMode = 53;
+inline constexpr int NoDevice = 106;
+inline constexpr int NoCapabilities = 114;
+inline constexpr int NoShaderDevice = 153;
+inline constexpr int NoPainter = 218;
+}  // namespace vizo::reports::ScreenMain
+
 namespace vizo::renderer {
 
 enum class DeviceType { Hal, Reference };

@@ -35,7 +35,7 @@ void SettingsDialog::Load() {
 
   // The report asks to quit, which ends the dialog before anything could be chosen or saved.
   if (!modes.Open()) {
-    report(report::NoDirect3D);
+    report(reports::OptionDialog::NoDirect3D);
     return;
   }
   const std::optional<DisplayMode> desktop = modes.CurrentMode();
@@ -66,14 +66,14 @@ void SettingsDialog::Save() {
     const char* text;
     int reportLine;
   } writes[] = {
-      {"Hanabi", load.c_str(), report::WriteHanabi},
-      {"Particle", "0", report::WriteParticle},
-      {"Flash", "0", report::WriteFlash},
-      {"Back", "0", report::WriteBack},
-      {"Smoke", "0", report::WriteSmoke},
-      {"Reflect", "0", report::WriteReflect},
-      {"Display", display.c_str(), report::WriteDisplay},
-      {"Buffer", "", report::WriteBuffer},
+      {"Hanabi", load.c_str(), reports::OptionDialog::WriteHanabi},
+      {"Particle", "0", reports::OptionDialog::WriteParticle},
+      {"Flash", "0", reports::OptionDialog::WriteFlash},
+      {"Back", "0", reports::OptionDialog::WriteBack},
+      {"Smoke", "0", reports::OptionDialog::WriteSmoke},
+      {"Reflect", "0", reports::OptionDialog::WriteReflect},
+      {"Display", display.c_str(), reports::OptionDialog::WriteDisplay},
+      {"Buffer", "", reports::OptionDialog::WriteBuffer},
   };
   // A failed write is reported and the rest are still made.
   for (const auto& write : writes) {

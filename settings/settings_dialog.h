@@ -21,8 +21,10 @@ inline constexpr int LoadSlider = 1001;
 inline constexpr int ResolutionBox = 1013;
 }  // namespace control
 
-// Sites of the dialog's error reports.
-namespace report {
+}  // namespace vizo::settings
+
+// The numbers of the dialog's error reports.
+namespace vizo::reports::OptionDialog {
 inline constexpr int NoDirect3D = 40;
 inline constexpr int WriteHanabi = 93;
 inline constexpr int WriteParticle = 95;
@@ -32,7 +34,9 @@ inline constexpr int WriteSmoke = 102;
 inline constexpr int WriteReflect = 104;
 inline constexpr int WriteDisplay = 107;
 inline constexpr int WriteBuffer = 109;
-}  // namespace report
+}  // namespace vizo::reports::OptionDialog
+
+namespace vizo::settings {
 
 inline constexpr int MaxLoad = 10;
 

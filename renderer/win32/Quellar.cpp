@@ -5,6 +5,12 @@
 #include "shell/win32/error_report_win32.h"
 #include "shell/win32/saver_shell_win32.h"
 
+// The numbers of the procedure's error reports.
+namespace vizo::reports::Quellar {
+inline constexpr int NoScene = 73;
+inline constexpr int NoFireworks = 74;
+}  // namespace vizo::reports::Quellar
+
 namespace {
 
 constexpr UINT_PTR FrameTimer = 1;
@@ -16,9 +22,9 @@ int g_mouseCountdown = 10;  // never re-armed
 void StartScene(HWND window) {
   auto& owner = vizo::renderer::win32::TheScreenMain();
   if (!owner.InitDevice(window)) {
-    vizo::win32::ReportError(__FILE__, 73);
+    vizo::win32::ReportError(__FILE__, vizo::reports::Quellar::NoScene);
   } else if (!owner.InitPainter()) {
-    vizo::win32::ReportError(__FILE__, 74);
+    vizo::win32::ReportError(__FILE__, vizo::reports::Quellar::NoFireworks);
   }
   g_ready = true;
 }

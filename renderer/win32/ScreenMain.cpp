@@ -169,7 +169,7 @@ void Direct3DGraphics::ReleaseAll() {
 
 ScreenMain::ScreenMain() : scene{graphics, ReportScreenMain} {
   const auto desktop = vizo::win32::ReadDesktopMode();
-  if (!desktop) ReportScreenMain(23);
+  if (!desktop) vizo::win32::ReportError(__FILE__, reports::ScreenMain::NoDirect3DForSettings);
   settings::SceneSettings read;
   vizo::win32::ReadSceneSettingsFromFile(read, desktop);
   scene.TakeSettings(read, desktop);
@@ -192,7 +192,7 @@ bool ScreenMain::InitDevice(HWND window) {
 bool ScreenMain::InitPainter() {
   if (!scene.hasDevice) return true;  // an empty preview pane: nothing to draw into
   if (FAILED(painter.Init(graphics.Device()))) {
-    ReportScreenMain(218);
+    vizo::win32::ReportError(__FILE__, reports::ScreenMain::NoPainter);
     return false;
   }
   return true;

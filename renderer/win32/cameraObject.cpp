@@ -16,8 +16,9 @@ HRESULT ApplyCamera(IDirect3DDevice9* device, const OrbitCamera& camera) {
     D3DTRANSFORMSTATETYPE state;
     const gfx::Matrix& matrix;
     int reportLine;
-  } transforms[] = {
-      {D3DTS_PROJECTION, camera.projection, 43}, {D3DTS_VIEW, camera.view, 44}, {D3DTS_WORLD, camera.world, 45}};
+  } transforms[] = {{D3DTS_PROJECTION, camera.projection, reports::cameraObject::NoProjection},
+                    {D3DTS_VIEW, camera.view, reports::cameraObject::NoView},
+                    {D3DTS_WORLD, camera.world, reports::cameraObject::NoWorld}};
   for (const auto& t : transforms) {
     if (FAILED(device->SetTransform(t.state, AsD3D(t.matrix)))) {
       vizo::win32::ReportError(__FILE__, t.reportLine);

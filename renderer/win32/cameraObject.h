@@ -5,6 +5,13 @@
 
 #include "renderer/orbit_camera.h"
 
+// The numbers of the camera's error reports.
+namespace vizo::reports::cameraObject {
+inline constexpr int NoProjection = 43;
+inline constexpr int NoView = 44;
+inline constexpr int NoWorld = 45;
+}  // namespace vizo::reports::cameraObject
+
 namespace vizo::renderer::win32 {
 
 HRESULT ApplyCamera(IDirect3DDevice9* device, const OrbitCamera& camera);

@@ -53,12 +53,12 @@ HanabiAnimation& PainterAnimation() {
 
 HRESULT HanabiPainter::CreateQuad(IDirect3DDevice9* device) {
   if (FAILED(device->CreateVertexBuffer(QuadBytes, 0, QuadFvf, D3DPOOL_DEFAULT, &quad, nullptr))) {
-    vizo::win32::ReportError(__FILE__, 46);
+    vizo::win32::ReportError(__FILE__, reports::hanabiPainter::NoQuadMemory);
     return E_FAIL;
   }
   StreamVertex* vertices = nullptr;
   if (FAILED(quad->Lock(0, QuadBytes, reinterpret_cast<void**>(&vertices), 0))) {
-    vizo::win32::ReportError(__FILE__, 49);
+    vizo::win32::ReportError(__FILE__, reports::hanabiPainter::QuadNotWritten);
     return E_FAIL;
   }
   for (const auto& v : renderer::PainterQuad) *vertices++ = {v.x, v.y, 0, v.u, v.v};
@@ -81,7 +81,7 @@ HRESULT HanabiPainter::Init(IDirect3DDevice9* device, HMODULE resources) {
   if (FAILED(CreateQuad(device))) return E_FAIL;
   for (size_t slot = 0; slot < textures.size(); ++slot) {
     if (FAILED(gfx::win32::CreateTextureFromResource(device, resources, TextureNames[slot], &textures[slot]))) {
-      vizo::win32::ReportError(__FILE__, 70);
+      vizo::win32::ReportError(__FILE__, reports::hanabiPainter::NoSpriteImage);
       return E_FAIL;
     }
   }

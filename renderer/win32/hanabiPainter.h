@@ -11,6 +11,13 @@
 #include "renderer/hanabi_animation.h"
 #include "renderer/orbit_camera.h"
 
+// The numbers of the painter's error reports.
+namespace vizo::reports::hanabiPainter {
+inline constexpr int NoQuadMemory = 46;
+inline constexpr int QuadNotWritten = 49;
+inline constexpr int NoSpriteImage = 70;
+}  // namespace vizo::reports::hanabiPainter
+
 namespace vizo::renderer::win32 {
 
 // The animation every painter of the process shares, seeded from the multimedia timer at the
