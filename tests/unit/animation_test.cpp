@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "renderer/hanabi_animation.h"
 #include "renderer/orbit_camera.h"
@@ -56,13 +57,20 @@ TEST(OrbitCamera, AngleUsesTheFloatHalfDegreeAndTheStepWrapsAt32Bits) {
 }
 
 TEST(RuntimeRandom, FollowsTheRuntimesGenerator) {
-  RuntimeRandom random;
-  random.Seed(1);
-  EXPECT_EQ(random.Next(), 41);
-  EXPECT_EQ(random.Next(), 18467);
-  EXPECT_EQ(random.Next(), 6334);
-  random.Seed(12345);
-  EXPECT_EQ(random.Next(), static_cast<int>(((12345u * 214013u + 2531011u) >> 16) & 0x7FFF));
+  // The first ten numbers of the Microsoft C runtime's rand() after srand(1) and srand(0), as the
+  // runtime gives them.
+  const struct {
+    std::uint32_t seed;
+    std::vector<int> numbers;
+  } sequences[] = {{1, {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464}},
+                   {0, {38, 7719, 21238, 2437, 8855, 11797, 8365, 32285, 10450, 30612}}};
+  for (const auto& sequence : sequences) {
+    RuntimeRandom random;
+    random.Seed(sequence.seed);
+    std::vector<int> numbers;
+    for (std::size_t i = 0; i < sequence.numbers.size(); ++i) numbers.push_back(random.Next());
+    EXPECT_EQ(numbers, sequence.numbers) << sequence.seed;
+  }
 }
 
 TEST(HanabiAnimation, FirstDrawOfTheProcess) {
