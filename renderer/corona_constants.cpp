@@ -1,6 +1,8 @@
 #include "corona_constants.h"
 
+#include <array>
 #include <cmath>
+#include <cstring>
 
 #include "gfxutil/float_precision.h"
 
@@ -43,7 +45,24 @@ CoronaConstants ComputeCoronaConstants(const CoronaParameters& p) {
   return ComputeCoronaConstants(&p.viewProjection.m[0][0], p.turn, p.centre, p.aspect, p.coronaExp);
 }
 
-void FillTurnSlot(TurnSlot& slot, float turn, std::uint32_t bits) { slot = {bits, true, TurnValuesAt(turn)}; }
+// A slot for each 1/252 of a turn keeps the values of the angle that last used it; any other angle
+// simply takes its slot over.
+TurnValues CoronaTurnValues(float turn) {
+  struct TurnSlot {
+    std::uint32_t bits = 0;
+    bool filled = false;
+    TurnValues values;
+  };
+  static std::array<TurnSlot, 256> slots;
+  // Far angles and not-a-number share slot 0.
+  const float steps = turn * static_cast<float>(252 / 6.283185307179586) + 0.5f;
+  const auto index = std::fabs(steps) < 1e6f ? static_cast<std::uint32_t>(static_cast<std::int32_t>(steps)) & 255u : 0u;
+  std::uint32_t bits;
+  std::memcpy(&bits, &turn, sizeof bits);
+  TurnSlot& slot = slots[index];
+  if (!slot.filled || slot.bits != bits) slot = {bits, true, TurnValuesAt(turn)};
+  return slot.values;
+}
 
 std::array<float, 4> CoronaCorner(const CoronaParameters& p, const CoronaConstants& c, float x, float y) {
   const float a = x * p.coronaSize * 2.5f;

@@ -34,31 +34,13 @@ struct CoronaConstants {
 float CoronaSine(float turn);
 float CoronaCosine(float turn);
 
-// CoronaSine and CoronaCosine together. The spin takes 252 evenly spaced angles over and over: a
-// slot for each 1/252 of a turn keeps the values of the angle that last used it, so each of the
-// spin's angles is worked out once; any other angle simply takes its slot over.
+// CoronaSine and CoronaCosine together, kept: the spin takes 252 evenly spaced angles over and
+// over, so each is worked out once.
 struct TurnValues {
   float sine = 0;
   float cosine = 0;
 };
-struct TurnSlot {
-  std::uint32_t bits = 0;
-  bool filled = false;
-  TurnValues values;
-};
-void FillTurnSlot(TurnSlot& slot, float turn, std::uint32_t bits);
-
-inline TurnValues CoronaTurnValues(float turn) {
-  static std::array<TurnSlot, 256> slots;
-  // Far angles and not-a-number share slot 0.
-  const float steps = turn * static_cast<float>(252 / 6.283185307179586) + 0.5f;
-  const auto index = std::fabs(steps) < 1e6f ? static_cast<std::uint32_t>(static_cast<std::int32_t>(steps)) & 255u : 0u;
-  std::uint32_t bits;
-  std::memcpy(&bits, &turn, sizeof bits);
-  TurnSlot& slot = slots[index];
-  if (!slot.filled || slot.bits != bits) FillTurnSlot(slot, turn, bits);
-  return slot.values;
-}
+TurnValues CoronaTurnValues(float turn);
 
 CoronaConstants ComputeCoronaConstants(const CoronaParameters& parameters);
 // The same from the parameters as the effect stores them: the matrix as 16 floats, row 0 first.
