@@ -163,19 +163,19 @@ bool SceneOwner::Fail(int line) {
   return false;
 }
 
-bool SceneOwner::RecoverLostDevice() {
+bool SceneOwner::RecoverLostDevice(FrameContent& content) {
   // Wait until the device can be reset; then rebuild what the reset takes away.
   if (graphics.Status() != DeviceStatus::NeedsReset) return false;
-  graphics.ReleaseDeviceResources();
+  content.ReleaseDeviceResources();
   if (!graphics.Reset(0, presentation)) return false;
-  if (!graphics.RestoreDeviceResources()) return false;
+  if (!content.RestoreDeviceResources()) return false;
   deviceLost = false;
   return true;
 }
 
 void SceneOwner::RenderFrame(FrameContent& content) {
   if (!hasDevice) return;
-  if (deviceLost && !RecoverLostDevice()) return;
+  if (deviceLost && !RecoverLostDevice(content)) return;
   if (!graphics.Clear(0)) return;
   if (graphics.BeginScene()) {
     content.Draw();
@@ -188,7 +188,7 @@ void SceneOwner::RenderFrame(FrameContent& content) {
       graphics.Reset(0, presentation);
     } else {
       deviceLost = true;
-      RecoverLostDevice();
+      RecoverLostDevice(content);
     }
   }
 }

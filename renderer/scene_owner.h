@@ -12,14 +12,8 @@
 
 // The numbers of ScreenMain's error reports (the scene owner raises most of them for it).
 namespace vizo::reports::ScreenMain {
-inline constexpr int NoDirect3DForSettings = 23;
-inline constexpr int NoWindowSize = 48;
-inline constexpr int NoDirect3D = 51;
-inline constexpr int NoDesktopMode = 53;
-inline constexpr int NoDevice = 106;
-inline constexpr int NoCapabilities = 114;
-inline constexpr int NoShaderDevice = 153;
-inline constexpr int NoPainter = 218;
+inline constexpr int NoDirect3DForSettings = 23, NoWindowSize = 48, NoDirect3D = 51, NoDesktopMode = 53, NoDevice = 106,
+                     NoCapabilities = 114, NoShaderDevice = 153, NoPainter = 218;
 }  // namespace vizo::reports::ScreenMain
 
 namespace vizo::renderer {
@@ -70,16 +64,16 @@ class SceneGraphics {
   virtual DeviceStatus Status() = 0;
   virtual bool BeginScene() = 0;
   virtual void EndScene() = 0;
-  // What lives in the default pool must go before a reset and come back after it.
-  virtual void ReleaseDeviceResources() = 0;
-  virtual bool RestoreDeviceResources() = 0;
 };
 
-// What a frame draws between begin and end of the scene.
+// What a frame draws between begin and end of the scene. What it keeps in the default pool must go
+// before a reset of the device and come back after it.
 class FrameContent {
  public:
   virtual ~FrameContent() = default;
   virtual void Draw() = 0;
+  virtual void ReleaseDeviceResources() = 0;
+  virtual bool RestoreDeviceResources() = 0;
 };
 
 using SceneReport = void (*)(int line);
@@ -125,7 +119,7 @@ struct SceneOwner {
   std::optional<DeviceKind> CreateMainDevice(const DisplayMode& desktop);
   // On the adapter's own slot: first as asked, then with software vertices, then the reference.
   std::optional<DeviceKind> CreateWithFallbacks(int adapter, const Presentation& p, DeviceKind first);
-  bool RecoverLostDevice();
+  bool RecoverLostDevice(FrameContent& content);
   bool Fail(int line);
 };
 

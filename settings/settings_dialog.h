@@ -25,15 +25,8 @@ inline constexpr int ResolutionBox = 1013;
 
 // The numbers of the dialog's error reports.
 namespace vizo::reports::OptionDialog {
-inline constexpr int NoDirect3D = 40;
-inline constexpr int WriteHanabi = 93;
-inline constexpr int WriteParticle = 95;
-inline constexpr int WriteFlash = 98;
-inline constexpr int WriteBack = 100;
-inline constexpr int WriteSmoke = 102;
-inline constexpr int WriteReflect = 104;
-inline constexpr int WriteDisplay = 107;
-inline constexpr int WriteBuffer = 109;
+inline constexpr int NoDirect3D = 40, WriteHanabi = 93, WriteParticle = 95, WriteFlash = 98, WriteBack = 100,
+                     WriteSmoke = 102, WriteReflect = 104, WriteDisplay = 107, WriteBuffer = 109;
 }  // namespace vizo::reports::OptionDialog
 
 namespace vizo::settings {

@@ -7,8 +7,7 @@
 
 // The numbers of the procedure's error reports.
 namespace vizo::reports::Quellar {
-inline constexpr int NoScene = 73;
-inline constexpr int NoFireworks = 74;
+inline constexpr int NoScene = 73, NoFireworks = 74;
 }  // namespace vizo::reports::Quellar
 
 namespace {

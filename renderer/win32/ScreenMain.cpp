@@ -23,7 +23,8 @@ DWORD ToD3D(VertexProcessing processing) {
                                                   : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
 }
 
-// One frame's drawing: the camera moves on a degree, the painter makes its 1000 calls.
+// One frame's drawing: the camera moves on a degree, the painter makes its 1000 calls. The painter's
+// default-pool objects go and come back around a reset.
 class FireworksFrame final : public FrameContent {
  public:
   explicit FireworksFrame(ScreenMain& owner) : owner_(owner) {}
@@ -39,6 +40,10 @@ class FireworksFrame final : public FrameContent {
       for (int i = 0; i < 1000; ++i) owner_.painter.Draw(device, owner_.scene.settings.spacing, i);
       owner_.painter.End();
     });
+  }
+  void ReleaseDeviceResources() override { owner_.painter.ReleaseDeviceObjects(); }
+  bool RestoreDeviceResources() override {
+    return SUCCEEDED(owner_.painter.RestoreDeviceObjects(owner_.graphics.Device()));
   }
 
  private:
@@ -158,8 +163,6 @@ DeviceStatus Direct3DGraphics::Status() {
 
 bool Direct3DGraphics::BeginScene() { return devices_[0] && SUCCEEDED(devices_[0]->BeginScene()); }
 void Direct3DGraphics::EndScene() { devices_[0]->EndScene(); }
-void Direct3DGraphics::ReleaseDeviceResources() { painter_.ReleaseDeviceObjects(); }
-bool Direct3DGraphics::RestoreDeviceResources() { return SUCCEEDED(painter_.RestoreDeviceObjects(devices_[0])); }
 
 void Direct3DGraphics::ReleaseAll() {
   ReleaseOnce(devices_[0]);

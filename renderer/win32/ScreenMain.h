@@ -15,7 +15,7 @@ namespace vizo::renderer::win32 {
 // SceneGraphics answered by Direct3D 9.
 class Direct3DGraphics final : public SceneGraphics {
  public:
-  explicit Direct3DGraphics(HanabiPainter& painter) : painter_(painter) {}
+  Direct3DGraphics() = default;
   Direct3DGraphics(const Direct3DGraphics&) = delete;
   Direct3DGraphics& operator=(const Direct3DGraphics&) = delete;
 
@@ -36,14 +36,11 @@ class Direct3DGraphics final : public SceneGraphics {
   DeviceStatus Status() override;
   bool BeginScene() override;
   void EndScene() override;
-  void ReleaseDeviceResources() override;
-  bool RestoreDeviceResources() override;
 
  private:
   D3DPRESENT_PARAMETERS Parameters(int slot, const Presentation& presentation) const;
   bool EnsureBlankingWindow(int slot, int adapter);
 
-  HanabiPainter& painter_;
   HWND window_ = nullptr;
   IDirect3D9* direct3d_ = nullptr;
   std::array<IDirect3DDevice9*, 4> devices_{};
@@ -52,7 +49,7 @@ class Direct3DGraphics final : public SceneGraphics {
 
 struct ScreenMain {
   HanabiPainter painter;
-  Direct3DGraphics graphics{painter};
+  Direct3DGraphics graphics;
   SceneOwner scene;
 
   ScreenMain();

@@ -7,9 +7,7 @@
 
 // The numbers of the camera's error reports.
 namespace vizo::reports::cameraObject {
-inline constexpr int NoProjection = 43;
-inline constexpr int NoView = 44;
-inline constexpr int NoWorld = 45;
+inline constexpr int NoProjection = 43, NoView = 44, NoWorld = 45;
 }  // namespace vizo::reports::cameraObject
 
 namespace vizo::renderer::win32 {

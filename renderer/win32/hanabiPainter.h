@@ -13,9 +13,7 @@
 
 // The numbers of the painter's error reports.
 namespace vizo::reports::hanabiPainter {
-inline constexpr int NoQuadMemory = 46;
-inline constexpr int QuadNotWritten = 49;
-inline constexpr int NoSpriteImage = 70;
+inline constexpr int NoQuadMemory = 46, QuadNotWritten = 49, NoSpriteImage = 70;
 }  // namespace vizo::reports::hanabiPainter
 
 namespace vizo::renderer::win32 {

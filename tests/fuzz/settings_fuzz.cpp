@@ -43,8 +43,6 @@ class AnyDevice final : public renderer::SceneGraphics {
   renderer::DeviceStatus Status() override { return renderer::DeviceStatus::Ready; }
   bool BeginScene() override { return true; }
   void EndScene() override {}
-  void ReleaseDeviceResources() override {}
-  bool RestoreDeviceResources() override { return true; }
 };
 
 class FakeControls final : public settings::DialogControls {

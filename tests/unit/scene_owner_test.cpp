@@ -80,17 +80,22 @@ class FakeGraphics final : public SceneGraphics {
     return true;
   }
   void EndScene() override { calls.push_back("end"); }
-  void ReleaseDeviceResources() override { calls.push_back("release resources"); }
-  bool RestoreDeviceResources() override {
-    calls.push_back("restore resources");
-    return true;
-  }
 };
 
+// Counts its frames; notes its resources' release and restore among the graphics calls.
 class CountingContent final : public FrameContent {
  public:
+  explicit CountingContent(std::vector<std::string>& calls) : calls_(calls) {}
   int frames = 0;
   void Draw() override { ++frames; }
+  void ReleaseDeviceResources() override { calls_.push_back("release resources"); }
+  bool RestoreDeviceResources() override {
+    calls_.push_back("restore resources");
+    return true;
+  }
+
+ private:
+  std::vector<std::string>& calls_;
 };
 
 std::vector<int> g_reports;
@@ -172,7 +177,7 @@ TEST_F(Scene, AnEmptyPreviewPaneGetsNoDeviceNoReportAndNoFrames) {
     SceneOwner scene{fresh, Record};
     EXPECT_TRUE(scene.InitDevice(size, SaverWindowKind::Child));
     EXPECT_FALSE(scene.hasDevice);
-    CountingContent content;
+    CountingContent content(fresh.calls);
     scene.RenderFrame(content);
     EXPECT_EQ(content.frames, 0);
     EXPECT_TRUE(fresh.calls.empty());
@@ -330,7 +335,7 @@ TEST_F(Scene, UnusableDisplaySizeNeverGivesTheCameraABadAspect) {
 
 TEST_F(Scene, FrameSequenceAndDeviceLoss) {
   ASSERT_TRUE(owner.InitDevice(std::pair{152, 112}));
-  CountingContent content;
+  CountingContent content(graphics.calls);
 
   graphics.calls.clear();
   owner.RenderFrame(content);
