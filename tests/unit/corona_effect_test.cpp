@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
 
 #include "renderer/corona_effect.h"
+#include "renderer/corona_programs.h"
 
 namespace vizo::renderer {
 namespace {
@@ -38,6 +43,57 @@ TEST(CoronaEffect, ValuesMustFitTheParameter) {
   EXPECT_FALSE(values.ExchangeTexture(values.Find("turn"), 0x1234));
   EXPECT_EQ(values.ExchangeTexture(values.Find("Corona_Tex"), 0x1234), std::uintptr_t{0});
   EXPECT_EQ(values.ExchangeTexture(values.Find("Corona_Tex"), 0x5678), std::uintptr_t{0x1234});
+}
+
+// The constant lanes a program reads: each source cN's swizzle at the components its destination
+// writes (all four without a mask; a one-letter swizzle stands for all four). def'd registers are
+// the program's own.
+std::set<std::pair<int, int>> LanesRead(const char* program) {
+  std::set<std::pair<int, int>> lanes;
+  std::set<int> defined;
+  std::istringstream lines(program);
+  const std::regex instruction(R"(^\s*(\w+)\s+(\w+)(?:\.([xyzw]+))?((?:,\s*-?\w+(?:\.[xyzw]+)?)+))");
+  const std::regex source(R"(-?c(\d+)(?:\.([xyzw]+))?)");
+  for (std::string line; std::getline(lines, line);) {
+    std::smatch m;
+    if (!std::regex_search(line, m, instruction)) continue;
+    const std::string opcode = m[1], mask = m[3].matched ? m[3].str() : "xyzw", sources = m[4];
+    if (opcode == "def") {
+      defined.insert(std::stoi(m[2].str().substr(1)));
+      continue;
+    }
+    for (std::sregex_iterator i(sources.begin(), sources.end(), source), end; i != end; ++i) {
+      std::string swizzle = (*i)[2].matched ? (*i)[2].str() : "xyzw";
+      if (swizzle.size() == 1) swizzle = std::string(4, swizzle[0]);
+      for (const char component : mask) {
+        const auto position = std::string("xyzw").find(component);
+        lanes.emplace(std::stoi((*i)[1]), static_cast<int>(std::string("xyzw").find(swizzle[position])));
+      }
+    }
+  }
+  std::erase_if(lanes, [&](const auto& lane) { return defined.count(lane.first) != 0; });
+  return lanes;
+}
+
+TEST(CoronaEffect, CommitFillsExactlyTheConstantLanesTheProgramsRead) {
+  const auto& effect = CoronaEffect();
+  gfx::ParameterValues values(effect.parameters);
+  gfx::ConstantBlock<gfx::VertexConstantCount> vertex;
+  gfx::ConstantBlock<gfx::PixelConstantCount> pixel;
+  for (auto& r : vertex.registers) r.fill(NAN);
+  for (auto& r : pixel.registers) r.fill(NAN);
+  effect.computeConstants(values, vertex, pixel);
+  const auto filled = [](const auto& block) {
+    std::set<std::pair<int, int>> lanes;
+    for (std::size_t r = 0; r < block.registers.size(); ++r) {
+      for (std::size_t c = 0; c < 4; ++c) {
+        if (!std::isnan(block.registers[r][c])) lanes.emplace(static_cast<int>(r), static_cast<int>(c));
+      }
+    }
+    return lanes;
+  };
+  EXPECT_EQ(filled(vertex), LanesRead(CoronaVertexProgram));
+  EXPECT_EQ(filled(pixel), LanesRead(CoronaPixelProgram));
 }
 
 TEST(CoronaEffect, CommitFillsTheProgramsConstantRegisters) {
