@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "renderer/corona_constants.h"
 #include "renderer/corona_effect.h"
 #include "renderer/corona_programs.h"
+#include "renderer/corona_reference.h"
 
 namespace vizo::renderer {
 namespace {
@@ -96,36 +101,116 @@ TEST(CoronaEffect, CommitFillsExactlyTheConstantLanesTheProgramsRead) {
   EXPECT_EQ(filled(pixel), LanesRead(CoronaPixelProgram));
 }
 
-TEST(CoronaEffect, CommitFillsTheProgramsConstantRegisters) {
+// The programs' text run on the processor: the few instructions they use, with swizzles, write
+// masks and negation, over named four-lane registers.
+class ProgramRun {
+ public:
+  using Lanes = std::array<float, 4>;
+  std::map<std::string, Lanes> registers;
+
+  void Execute(const char* program) {
+    std::istringstream lines(program);
+    for (std::string line; std::getline(lines, line);) {
+      line = line.substr(0, line.find("//"));
+      std::replace(line.begin(), line.end(), ',', ' ');
+      std::istringstream words(line);
+      std::string opcode, destination;
+      std::vector<std::string> sources;
+      words >> opcode >> destination;
+      for (std::string word; words >> word;) sources.push_back(word);
+      if (opcode == "def") {
+        registers[destination] = {std::stof(sources[0]), std::stof(sources[1]), std::stof(sources[2]),
+                                  std::stof(sources[3])};
+        continue;
+      }
+      static const std::set<std::string> known = {"mul", "mad", "add", "mov", "texld"};
+      if (known.count(opcode) == 0) continue;  // the version and the declarations
+      Lanes result{};
+      for (std::size_t c = 0; c < 4; ++c) {
+        const auto operand = [&](std::size_t n) { return Read(sources[n])[c]; };
+        if (opcode == "mul") result[c] = operand(0) * operand(1);
+        if (opcode == "mad") result[c] = operand(0) * operand(1) + operand(2);
+        if (opcode == "add") result[c] = operand(0) + operand(1);
+        if (opcode == "mov") result[c] = operand(0);
+        if (opcode == "texld") result[c] = texel[c];
+      }
+      Write(destination, result);
+    }
+  }
+  Lanes texel{};
+
+ private:
+  static std::string Swizzle(const std::string& operand, const char* whole) {
+    const auto dot = operand.find('.');
+    std::string letters = dot == std::string::npos ? whole : operand.substr(dot + 1);
+    if (letters.size() == 1) letters = std::string(4, letters[0]);
+    return letters;
+  }
+  Lanes Read(const std::string& operand) {
+    const bool negated = operand[0] == '-';
+    const std::string name = operand.substr(negated ? 1 : 0, operand.find('.') - (negated ? 1 : 0));
+    const std::string swizzle = Swizzle(operand, "xyzw");
+    const Lanes& value = registers[name];
+    Lanes read{};
+    for (std::size_t c = 0; c < 4; ++c) {
+      read[c] = value[std::string("xyzw").find(swizzle[c])];
+      if (negated) read[c] = -read[c];
+    }
+    return read;
+  }
+  void Write(const std::string& destination, const Lanes& value) {
+    const std::string name = destination.substr(0, destination.find('.'));
+    for (const char component : Swizzle(destination, "xyzw")) {
+      const auto c = std::string("xyzw").find(component);
+      registers[name][c] = value[c];
+    }
+  }
+};
+
+TEST(CoronaEffect, TheProgramsRunOnTheCommittedConstantsPlaceAndLightTheSpriteAsTheReference) {
+  CoronaParameters p;
+  p.viewProjection.m = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0.5f, -0.25f, 2, 4}}};
+  p.turn = 0.5f;
+  p.centre = {0.25f, 0.5f, 0};
+  p.coronaSize = 0.3f;
+  p.pull = 1.5f;
+  p.aspect = 2;
+  p.coronaExp = -3;
+  p.lightColor = {255, 128, 0, 255};
+
   const auto& effect = CoronaEffect();
   gfx::ParameterValues values(effect.parameters);
-  float matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0.5f, -0.25f, 2, 4};  // moves the centre
-  values.SetFloats(values.Find("view_proj_matrix"), matrix, 16);
-  const float centre[3] = {0, 0, 0};
+  values.SetFloats(values.Find("view_proj_matrix"), &p.viewProjection.m[0][0], 16);
+  const float centre[3] = {p.centre.x, p.centre.y, p.centre.z};
   values.SetFloats(values.Find("pos0"), centre, 3);
-  const float turn = 0.5f, size = 0.3f, pull = 1.5f, aspect = 2, exp = -3;
-  values.SetFloats(values.Find("turn"), &turn, 1);
-  values.SetFloats(values.Find("coronaSize"), &size, 1);
-  values.SetFloats(values.Find("pull"), &pull, 1);
-  values.SetFloats(values.Find("aspect"), &aspect, 1);
-  values.SetFloats(values.Find("coronaExp"), &exp, 1);
-  const float light[4] = {255, 128, 0, 255};
-  values.SetFloats(values.Find("lightColor"), light, 4);
-
+  values.SetFloats(values.Find("turn"), &p.turn, 1);
+  values.SetFloats(values.Find("coronaSize"), &p.coronaSize, 1);
+  values.SetFloats(values.Find("pull"), &p.pull, 1);
+  values.SetFloats(values.Find("aspect"), &p.aspect, 1);
+  values.SetFloats(values.Find("coronaExp"), &p.coronaExp, 1);
+  values.SetFloats(values.Find("lightColor"), p.lightColor.data(), 4);
   gfx::ConstantBlock<gfx::VertexConstantCount> vertex;
   gfx::ConstantBlock<gfx::PixelConstantCount> pixel;
   effect.computeConstants(values, vertex, pixel);
-  EXPECT_NEAR(vertex.registers[0][0], std::sin(0.5f), 1e-4f);
-  EXPECT_NEAR(vertex.registers[1][0], std::cos(0.5f), 1e-4f);
-  EXPECT_FLOAT_EQ(vertex.registers[5][0], 0.5f);
-  EXPECT_FLOAT_EQ(vertex.registers[6][0], 0.5f);
-  EXPECT_FLOAT_EQ(vertex.registers[6][1], -0.25f);
-  EXPECT_FLOAT_EQ(vertex.registers[7][0], 2);
-  EXPECT_FLOAT_EQ(vertex.registers[7][1], 4);
-  EXPECT_FLOAT_EQ(vertex.registers[8][0], 0.3f);
-  EXPECT_FLOAT_EQ(vertex.registers[9][0], 1.5f);
-  EXPECT_EQ(pixel.registers[0], (gfx::Float4{255, 128, 0, 255}));
-  EXPECT_FLOAT_EQ(pixel.registers[1][0], 9);
+
+  const CoronaConstants constants = ComputeCoronaConstants(p);
+  for (const auto& corner : PainterQuad) {
+    ProgramRun run;
+    for (std::size_t r = 0; r < vertex.registers.size(); ++r)
+      run.registers["c" + std::to_string(r)] = vertex.registers[r];
+    run.registers["v0"] = {corner.x, corner.y, 0, 1};
+    run.Execute(CoronaVertexProgram);
+    const auto expected = CoronaCorner(p, constants, corner.x, corner.y);
+    for (std::size_t c = 0; c < 4; ++c)
+      EXPECT_NEAR(run.registers["oPos"][c], expected[c], 1e-6f) << corner.x << corner.y;
+  }
+
+  ProgramRun run;
+  for (std::size_t r = 0; r < pixel.registers.size(); ++r) run.registers["c" + std::to_string(r)] = pixel.registers[r];
+  run.texel = {0.5f, 0.25f, 1, 1};
+  run.Execute(CoronaPixelProgram);
+  // The texel, brightened by coronaExp squared, in the light's colour.
+  for (std::size_t c = 0; c < 4; ++c) EXPECT_FLOAT_EQ(run.registers["oC0"][c], run.texel[c] * 9 * p.lightColor[c]) << c;
 }
 
 }  // namespace
