@@ -139,6 +139,16 @@ class ProgramRun {
   }
   Lanes texel{};
 
+  // The constant registers c0, c1, ... from a committed block.
+  template <std::size_t Count>
+  void LoadConstants(const gfx::ConstantBlock<Count>& block) {
+    for (std::size_t r = 0; r < Count; ++r) {
+      std::string name(1, 'c');
+      name += std::to_string(r);
+      registers[name] = block.registers[r];
+    }
+  }
+
  private:
   static std::string Swizzle(const std::string& operand, const char* whole) {
     const auto dot = operand.find('.');
@@ -196,8 +206,7 @@ TEST(CoronaEffect, TheProgramsRunOnTheCommittedConstantsPlaceAndLightTheSpriteAs
   const CoronaConstants constants = ComputeCoronaConstants(p);
   for (const auto& corner : PainterQuad) {
     ProgramRun run;
-    for (std::size_t r = 0; r < vertex.registers.size(); ++r)
-      run.registers["c" + std::to_string(r)] = vertex.registers[r];
+    run.LoadConstants(vertex);
     run.registers["v0"] = {corner.x, corner.y, 0, 1};
     run.Execute(CoronaVertexProgram);
     const auto expected = CoronaCorner(p, constants, corner.x, corner.y);
@@ -206,7 +215,7 @@ TEST(CoronaEffect, TheProgramsRunOnTheCommittedConstantsPlaceAndLightTheSpriteAs
   }
 
   ProgramRun run;
-  for (std::size_t r = 0; r < pixel.registers.size(); ++r) run.registers["c" + std::to_string(r)] = pixel.registers[r];
+  run.LoadConstants(pixel);
   run.texel = {0.5f, 0.25f, 1, 1};
   run.Execute(CoronaPixelProgram);
   // The texel, brightened by coronaExp squared, in the light's colour.
