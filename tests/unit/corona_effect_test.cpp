@@ -153,7 +153,7 @@ class ProgramRun {
   static std::string Swizzle(const std::string& operand, const char* whole) {
     const auto dot = operand.find('.');
     std::string letters = dot == std::string::npos ? whole : operand.substr(dot + 1);
-    if (letters.size() == 1) letters = std::string(4, letters[0]);
+    letters.resize(4, letters.back());  // a short swizzle repeats its last letter
     return letters;
   }
   Lanes Read(const std::string& operand) {
