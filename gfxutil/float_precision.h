@@ -29,6 +29,11 @@ inline std::uint16_t X87ControlWord() { return 0; }
 inline void SetX87ControlWord(std::uint16_t) {}
 #endif
 
+// Leaves the x87 unit at a precision for good, as Direct3D's CreateDevice does (single).
+inline void SetX87Precision(Precision precision) {
+  SetX87ControlWord(static_cast<std::uint16_t>((X87ControlWord() & ~0x0300) | static_cast<std::uint16_t>(precision)));
+}
+
 // A float result as a float: where the x87 unit does the arithmetic, the compiler may keep a
 // float in a register at the unit's precision, and only a store rounds it.
 inline float StoredAsFloat(float value) {

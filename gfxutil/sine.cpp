@@ -53,40 +53,23 @@ double CosineNear0(double x, double tail) {
   return w + (((1.0 - w) - half) + (z * r - x * tail));
 }
 
-double SineOf(double x) {
-  const bool negative = x < 0;
-  const Reduced a = Reduce(negative ? -x : x);
-  double s = 0;
-  switch (a.quarter) {
+// The sine of a magnitude a quarter turn further on for each of turns: cos x = sin(x + pi / 2).
+double SineOfMagnitude(double magnitude, std::uint32_t turns) {
+  const Reduced a = Reduce(magnitude);
+  switch ((a.quarter + turns) & 3) {
     case 0:
-      s = SineNear0(a.r, a.tail);
-      break;
+      return SineNear0(a.r, a.tail);
     case 1:
-      s = CosineNear0(a.r, a.tail);
-      break;
+      return CosineNear0(a.r, a.tail);
     case 2:
-      s = -SineNear0(a.r, a.tail);
-      break;
+      return -SineNear0(a.r, a.tail);
     default:
-      s = -CosineNear0(a.r, a.tail);
-      break;
+      return -CosineNear0(a.r, a.tail);
   }
-  return negative ? -s : s;
 }
 
-double CosineOf(double x) {
-  const Reduced a = Reduce(x < 0 ? -x : x);
-  switch (a.quarter) {
-    case 0:
-      return CosineNear0(a.r, a.tail);
-    case 1:
-      return -SineNear0(a.r, a.tail);
-    case 2:
-      return -CosineNear0(a.r, a.tail);
-    default:
-      return SineNear0(a.r, a.tail);
-  }
-}
+double SineOf(double x) { return x < 0 ? -SineOfMagnitude(-x, 0) : SineOfMagnitude(x, 0); }
+double CosineOf(double x) { return SineOfMagnitude(x < 0 ? -x : x, 1); }
 
 // The long double ones: pi / 2 in three parts, the first two of 39 bits, so that n times them is
 // exact for n below 2^24, and Taylor's series, whose next terms are below 2^-70 within pi / 4.

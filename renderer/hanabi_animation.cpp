@@ -52,18 +52,6 @@ struct HanabiAnimation::Tables {
   }
 };
 
-namespace {
-
-// The brightness of each step of the size cycle at a spacing: b x (spacing x 0.7), in double.
-template <std::size_t N>
-void FillBrightness(const std::array<HanabiAnimation::SizeStep, N>& sizes, std::int32_t spacing,
-                    std::array<float, N>& brightness) {
-  const double factor = spacing * 0.7;
-  for (std::size_t i = 0; i < N; ++i) brightness[i] = static_cast<float>(sizes[i].brightness * factor);
-}
-
-}  // namespace
-
 HanabiAnimation::HanabiAnimation(std::uint32_t (*seedSource)()) : seedSource_(seedSource) {
   // The tables' arithmetic is double's, whatever the x87 unit was left in.
   static const Tables tables = gfx::AtPrecision(gfx::Precision::Double, [] { return Tables(); });
@@ -84,7 +72,12 @@ SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
   SeedOnFirstCall();
 
   if (spacing != brightnessSpacing_) {
-    gfx::AtPrecision(gfx::Precision::Double, [this, spacing] { FillBrightness(tables_->sizes, spacing, brightness_); });
+    // b x (spacing x 0.7) for every step of the size cycle, in double.
+    gfx::AtPrecision(gfx::Precision::Double, [this, spacing] {
+      const double factor = spacing * 0.7;
+      for (std::size_t step = 0; step < SizeSteps; ++step)
+        brightness_[step] = static_cast<float>(tables_->sizes[step].brightness * factor);
+    });
     brightnessSpacing_ = spacing;
   }
   const auto& step = tables_->sizes[sizeStep_];

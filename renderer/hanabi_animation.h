@@ -43,13 +43,12 @@ class HanabiAnimation {
   // Call i (0 to 999) of a frame, with the settings' spacing.
   SpriteDraw Next(std::int32_t spacing, int i);
 
+ private:
   struct SizeStep {
     float size = 0;
     float tenfold = 0;
     float brightness = 0;
   };
-
- private:
   static constexpr std::size_t SizeSteps = 1100;
   static constexpr std::size_t OrbitSteps = 1008;
   static constexpr std::size_t SpinSteps = 505;  // the spin's 252 angles twice, and one more

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
       return Usage();
     }
   }
-  if (single) vizo::gfx::SetX87ControlWord(static_cast<std::uint16_t>(vizo::gfx::X87ControlWord() & ~0x0300));
+  if (single) vizo::gfx::SetX87Precision(vizo::gfx::Precision::Single);
 
   vizo::renderer::HanabiAnimation animation([]() -> std::uint32_t { return 0; });
   animation.SetSeed(12345);

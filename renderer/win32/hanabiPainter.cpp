@@ -12,17 +12,15 @@
 #include "shell/win32/system_library.h"
 
 // The effect's copies of Direct3D's states and values.
-static_assert(vizo::renderer::d3d::RsZEnable == D3DRS_ZENABLE && vizo::renderer::d3d::RsSrcBlend == D3DRS_SRCBLEND);
-static_assert(vizo::renderer::d3d::RsDestBlend == D3DRS_DESTBLEND && vizo::renderer::d3d::RsCullMode == D3DRS_CULLMODE);
-static_assert(vizo::renderer::d3d::RsAlphaBlendEnable == D3DRS_ALPHABLENDENABLE);
-static_assert(vizo::renderer::d3d::BlendOne == D3DBLEND_ONE && vizo::renderer::d3d::CullNone == D3DCULL_NONE);
-static_assert(vizo::renderer::d3d::SampAddressU == D3DSAMP_ADDRESSU &&
-              vizo::renderer::d3d::SampAddressV == D3DSAMP_ADDRESSV);
-static_assert(vizo::renderer::d3d::SampMagFilter == D3DSAMP_MAGFILTER &&
-              vizo::renderer::d3d::SampMinFilter == D3DSAMP_MINFILTER &&
-              vizo::renderer::d3d::SampMipFilter == D3DSAMP_MIPFILTER);
-static_assert(vizo::renderer::d3d::AddressClamp == D3DTADDRESS_CLAMP &&
-              vizo::renderer::d3d::FilterLinear == D3DTEXF_LINEAR);
+namespace d3d = vizo::renderer::d3d;
+static_assert(d3d::RsZEnable == D3DRS_ZENABLE && d3d::RsSrcBlend == D3DRS_SRCBLEND);
+static_assert(d3d::RsDestBlend == D3DRS_DESTBLEND && d3d::RsCullMode == D3DRS_CULLMODE);
+static_assert(d3d::RsAlphaBlendEnable == D3DRS_ALPHABLENDENABLE);
+static_assert(d3d::BlendOne == D3DBLEND_ONE && d3d::CullNone == D3DCULL_NONE);
+static_assert(d3d::SampAddressU == D3DSAMP_ADDRESSU && d3d::SampAddressV == D3DSAMP_ADDRESSV);
+static_assert(d3d::SampMagFilter == D3DSAMP_MAGFILTER && d3d::SampMinFilter == D3DSAMP_MINFILTER &&
+              d3d::SampMipFilter == D3DSAMP_MIPFILTER);
+static_assert(d3d::AddressClamp == D3DTADDRESS_CLAMP && d3d::FilterLinear == D3DTEXF_LINEAR);
 
 namespace vizo::renderer::win32 {
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -48,57 +47,6 @@ TEST(CoronaEffect, ValuesMustFitTheParameter) {
   EXPECT_FALSE(values.ExchangeTexture(values.Find("turn"), 0x1234));
   EXPECT_EQ(values.ExchangeTexture(values.Find("Corona_Tex"), 0x1234), std::uintptr_t{0});
   EXPECT_EQ(values.ExchangeTexture(values.Find("Corona_Tex"), 0x5678), std::uintptr_t{0x1234});
-}
-
-// The constant lanes a program reads: each source cN's swizzle at the components its destination
-// writes (all four without a mask; a one-letter swizzle stands for all four). def'd registers are
-// the program's own.
-std::set<std::pair<int, int>> LanesRead(const char* program) {
-  std::set<std::pair<int, int>> lanes;
-  std::set<int> defined;
-  std::istringstream lines(program);
-  const std::regex instruction(R"(^\s*(\w+)\s+(\w+)(?:\.([xyzw]+))?((?:,\s*-?\w+(?:\.[xyzw]+)?)+))");
-  const std::regex source(R"(-?c(\d+)(?:\.([xyzw]+))?)");
-  for (std::string line; std::getline(lines, line);) {
-    std::smatch m;
-    if (!std::regex_search(line, m, instruction)) continue;
-    const std::string opcode = m[1], mask = m[3].matched ? m[3].str() : "xyzw", sources = m[4];
-    if (opcode == "def") {
-      defined.insert(std::stoi(m[2].str().substr(1)));
-      continue;
-    }
-    for (std::sregex_iterator i(sources.begin(), sources.end(), source), end; i != end; ++i) {
-      std::string swizzle = (*i)[2].matched ? (*i)[2].str() : "xyzw";
-      if (swizzle.size() == 1) swizzle = std::string(4, swizzle[0]);
-      for (const char component : mask) {
-        const auto position = std::string("xyzw").find(component);
-        lanes.emplace(std::stoi((*i)[1]), static_cast<int>(std::string("xyzw").find(swizzle[position])));
-      }
-    }
-  }
-  std::erase_if(lanes, [&](const auto& lane) { return defined.count(lane.first) != 0; });
-  return lanes;
-}
-
-TEST(CoronaEffect, CommitFillsExactlyTheConstantLanesTheProgramsRead) {
-  const auto& effect = CoronaEffect();
-  gfx::ParameterValues values(effect.parameters);
-  gfx::ConstantBlock<gfx::VertexConstantCount> vertex;
-  gfx::ConstantBlock<gfx::PixelConstantCount> pixel;
-  for (auto& r : vertex.registers) r.fill(NAN);
-  for (auto& r : pixel.registers) r.fill(NAN);
-  effect.computeConstants(values, vertex, pixel);
-  const auto filled = [](const auto& block) {
-    std::set<std::pair<int, int>> lanes;
-    for (std::size_t r = 0; r < block.registers.size(); ++r) {
-      for (std::size_t c = 0; c < 4; ++c) {
-        if (!std::isnan(block.registers[r][c])) lanes.emplace(static_cast<int>(r), static_cast<int>(c));
-      }
-    }
-    return lanes;
-  };
-  EXPECT_EQ(filled(vertex), LanesRead(CoronaVertexProgram));
-  EXPECT_EQ(filled(pixel), LanesRead(CoronaPixelProgram));
 }
 
 // The programs' text run on the processor: the few instructions they use, with swizzles, write
@@ -150,16 +98,17 @@ class ProgramRun {
   }
 
  private:
-  static std::string Swizzle(const std::string& operand, const char* whole) {
+  // An operand's swizzle or a destination's mask, as four letters.
+  static std::string Swizzle(const std::string& operand) {
     const auto dot = operand.find('.');
-    std::string letters = dot == std::string::npos ? whole : operand.substr(dot + 1);
+    std::string letters = dot == std::string::npos ? "xyzw" : operand.substr(dot + 1);
     letters.resize(4, letters.back());  // a short swizzle repeats its last letter
     return letters;
   }
   Lanes Read(const std::string& operand) {
     const bool negated = operand[0] == '-';
     const std::string name = operand.substr(negated ? 1 : 0, operand.find('.') - (negated ? 1 : 0));
-    const std::string swizzle = Swizzle(operand, "xyzw");
+    const std::string swizzle = Swizzle(operand);
     const Lanes& value = registers[name];
     Lanes read{};
     for (std::size_t c = 0; c < 4; ++c) {
@@ -170,7 +119,7 @@ class ProgramRun {
   }
   void Write(const std::string& destination, const Lanes& value) {
     const std::string name = destination.substr(0, destination.find('.'));
-    for (const char component : Swizzle(destination, "xyzw")) {
+    for (const char component : Swizzle(destination)) {
       const auto c = std::string("xyzw").find(component);
       registers[name][c] = value[c];
     }

@@ -24,6 +24,17 @@ struct DialogLayout {
   std::vector<std::wstring> clipped;
 };
 
+// The dialog's labels and buttons, in the template's order.
+std::vector<HWND> TextControls(HWND dialog) {
+  std::vector<HWND> controls;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char className[32] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") == 0 || lstrcmpiA(className, "Button") == 0) controls.push_back(child);
+  }
+  return controls;
+}
+
 DialogLayout MeasureDialog(HWND dialog, int dpi) {
   DialogLayout layout;
   RECT client{};
@@ -33,11 +44,9 @@ DialogLayout MeasureDialog(HWND dialog, int dpi) {
   HFONT font = CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg");
   HGDIOBJ previous = SelectObject(dc, font);
-  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    char className[32] = {};
-    GetClassNameA(child, className, sizeof className);
+  for (HWND child : TextControls(dialog)) {
     const std::wstring text = WindowText(child);
-    if (text.empty() || (lstrcmpiA(className, "Static") != 0 && lstrcmpiA(className, "Button") != 0)) continue;
+    if (text.empty()) continue;
     SIZE extent{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     RECT r{};
@@ -50,31 +59,33 @@ DialogLayout MeasureDialog(HWND dialog, int dpi) {
   return layout;
 }
 
-// What each language shows, chosen by the LANG this run is in.
-struct LanguageRow {
-  const char* lang;  // the start of LANG
-  LANGID uiLanguage;
+// What the saver shows in a language.
+struct Words {
   std::wstring caption;
   std::vector<std::wstring> texts;  // the dialog's labels and buttons, in the template's order
   std::wstring reportOpening, fileLabel, lineLabel;
 };
 
+// The language of each LANG the tests run in, chosen by the LANG of this run.
+struct LanguageRow {
+  const char* lang;  // the start of LANG
+  LANGID uiLanguage;
+  const Words& words;
+};
+
 const LanguageRow& RowOfThisRun() {
-  static const std::wstring english[] = {L"Settings", L"An error occurred and the application will close.", L"File : ",
-                                         L"Line : "};
-  static const std::vector<std::wstring> englishTexts = {L"OK",  L"Cancel", L"Defaults",  L"Load",
-                                                         L"Low", L"High",   L"Resolution"};
+  static const Words japanese{L"設定",
+                              {L"OK", L"キャンセル", L"初期設定", L"負荷", L"低", L"高", L"解像度"},
+                              L"何らかのエラーが発生したためアプリケーションを終了します",
+                              L"ファイル : ",
+                              L"行番号 : "};
+  static const Words english{L"Settings",
+                             {L"OK", L"Cancel", L"Defaults", L"Load", L"Low", L"High", L"Resolution"},
+                             L"An error occurred and the application will close.",
+                             L"File : ",
+                             L"Line : "};
   static const LanguageRow rows[] = {
-      {"ja_JP",
-       0x0411,
-       L"設定",
-       {L"OK", L"キャンセル", L"初期設定", L"負荷", L"低", L"高", L"解像度"},
-       L"何らかのエラーが発生したためアプリケーションを終了します",
-       L"ファイル : ",
-       L"行番号 : "},
-      {"en_US", 0x0409, english[0], englishTexts, english[1], english[2], english[3]},
-      {"de_DE", 0x0407, english[0], englishTexts, english[1], english[2], english[3]},
-  };
+      {"ja_JP", 0x0411, japanese}, {"en_US", 0x0409, english}, {"de_DE", 0x0407, english}};
   const char* lang = std::getenv("LANG");
   for (const auto& row : rows) {
     if (lang && std::string(lang).rfind(row.lang, 0) == 0) return row;
@@ -85,22 +96,13 @@ const LanguageRow& RowOfThisRun() {
 
 std::vector<std::wstring> DialogTexts(HWND dialog) {
   std::vector<std::wstring> texts;
-  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    char className[32] = {};
-    GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "Static") == 0 || lstrcmpiA(className, "Button") == 0) texts.push_back(WindowText(child));
-  }
+  for (HWND control : TextControls(dialog)) texts.push_back(WindowText(control));
   return texts;
 }
 
 // Each label, button and the resolution box's edit field shows something besides its background.
 bool EveryTextShows(HWND dialog) {
-  std::vector<HWND> texts;
-  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    char className[32] = {};
-    GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "Static") == 0 || lstrcmpiA(className, "Button") == 0) texts.push_back(child);
-  }
+  std::vector<HWND> texts = TextControls(dialog);
   texts.push_back(GetWindow(GetDlgItem(dialog, 1013), GW_CHILD));
   return std::all_of(texts.begin(), texts.end(), [](HWND control) {
     RECT r{};
@@ -132,13 +134,12 @@ TEST_F(InTheUsersLanguage, TheDialogGrowsWithTheDpiClipsNoTextAndTheSaverStillCo
     SCOPED_TRACE(dpi);
     ScopedRegistryValue logPixels("Control Panel\\Desktop", "LogPixels", static_cast<DWORD>(dpi));
     // Without a window manager, Wine draws the dialog's frame and caption itself when told to.
-    std::optional<ScopedRegistryValue> ownFrame;
-    ownFrame.emplace("Software\\Wine\\X11 Driver", "Managed", "N");
+    std::optional<ScopedRegistryValue> ownFrame(std::in_place, "Software\\Wine\\X11 Driver", "Managed", "N");
     Process settings(SaverPath(), "/c");
     HWND dialog = WaitForDialog(settings);
     ASSERT_TRUE(Drain(dialog));
-    EXPECT_EQ(WindowText(dialog), row_.caption);
-    EXPECT_EQ(DialogTexts(dialog), row_.texts);
+    EXPECT_EQ(WindowText(dialog), row_.words.caption);
+    EXPECT_EQ(DialogTexts(dialog), row_.words.texts);
     if (dpi == 96) {  // the README's pictures of the dialog come from here, once it is all drawn
       // Painting comes last in the dialog's queue: wait until every text shows.
       RECT shown{};
@@ -177,8 +178,8 @@ TEST_F(InTheUsersLanguage, AnErrorReportSpeaksIt) {
   ScopedRegistryValue missing("Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "d3d9", "");
   Process saver(SaverPath(), "/c");
   for (const auto& [file, line] : {std::pair{L"ScreenMain.cpp", 23}, std::pair{L"OptionDialog.cpp", 40}}) {
-    EXPECT_EQ(DismissNextReport(saver),
-              row_.reportOpening + L"\r\n" + row_.fileLabel + file + L"\r\n" + row_.lineLabel + std::to_wstring(line));
+    EXPECT_EQ(DismissNextReport(saver), row_.words.reportOpening + L"\r\n" + row_.words.fileLabel + file + L"\r\n" +
+                                            row_.words.lineLabel + std::to_wstring(line));
   }
   EXPECT_EQ(saver.WaitForExit(), 1u);
 }

@@ -30,9 +30,8 @@ double MicrosecondsPerFrame(std::int32_t spacing) {
 }  // namespace
 
 int main() {
-  const std::uint16_t startUp = vizo::gfx::X87ControlWord();
   for (const bool single : {false, true}) {
-    if (single) vizo::gfx::SetX87ControlWord(static_cast<std::uint16_t>(startUp & ~0x0300));
+    if (single) vizo::gfx::SetX87Precision(vizo::gfx::Precision::Single);
     for (const std::int32_t spacing : {1, 10})
       std::printf("x87 %-8s spacing %2d: %8.1f us a frame\n", single ? "single" : "start-up", spacing,
                   MicrosecondsPerFrame(spacing));
