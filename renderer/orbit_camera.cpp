@@ -30,6 +30,18 @@ gfx::Vector3 EyeAt(std::int32_t twice) {
 
 }  // namespace
 
+gfx::Matrix OrbitCamera::Projection() const {
+  return gfx::AtPrecision(gfx::Precision::Single,
+                          [this] { return gfx::PerspectiveFovLH(fieldOfView, aspect, nearPlane, farPlane); });
+}
+
+OrbitCamera OrbitCamera::WithAspect(float pictureAspect) const {
+  OrbitCamera seen = *this;
+  seen.aspect = pictureAspect;
+  seen.projection = seen.Projection();
+  return seen;
+}
+
 void OrbitCamera::Update() {
   // A 32-bit counter, and twice it, wrap after about a year of frames instead of overflowing.
   std::int32_t& step = OrbitStep();
@@ -39,8 +51,7 @@ void OrbitCamera::Update() {
   eye = gfx::AtPrecision(gfx::Precision::Extended, [twice] { return EyeAt(twice); });
   world = gfx::Matrix::Identity();
   view = gfx::AtPrecision(gfx::Precision::Single, [this] { return gfx::LookAtLH(eye, at, up); });
-  projection = gfx::AtPrecision(gfx::Precision::Single,
-                                [this] { return gfx::PerspectiveFovLH(fieldOfView, aspect, nearPlane, farPlane); });
+  projection = Projection();
 }
 
 }  // namespace vizo::renderer

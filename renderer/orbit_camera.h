@@ -23,9 +23,14 @@ struct OrbitCamera {
   void SetAspect(std::int32_t width, std::int32_t height);
   // Advances the orbit by a degree and rebuilds the three matrices.
   void Update();
+  // The same eye for a picture of another shape (another monitor's): its own projection.
+  OrbitCamera WithAspect(float pictureAspect) const;
   gfx::Matrix ViewProjection() const {
     return gfx::AtPrecision(gfx::Precision::Single, [this] { return gfx::Multiply(view, projection); });
   }
+
+ private:
+  gfx::Matrix Projection() const;
 };
 
 // The orbit step shared by the whole process; it only ever grows.

@@ -1,5 +1,7 @@
 #include "scene_owner.h"
 
+#include <algorithm>
+
 namespace vizo::renderer {
 
 namespace {
@@ -68,22 +70,32 @@ std::optional<SceneOwner::DeviceKind> SceneOwner::CreateWithFallbacks(int adapte
   return std::nullopt;
 }
 
-void SceneOwner::BlankSecondaryMonitors() {
-  for (int adapter = 1; adapter <= 3; ++adapter) {
+void SceneOwner::SetUpSecondaryMonitors() {
+  const int adapters = static_cast<int>(views.size());
+  // Every other monitor goes black first, so that none shows the desktop whatever its device does.
+  for (int adapter = 1; adapter < adapters; ++adapter) graphics.CoverMonitor(adapter);
+  // Kept black, adapters 1 to 3 get a device cleared once; drawing, every adapter gets one.
+  const bool drawing = settings.allMonitors;
+  const int withDevices = drawing ? adapters : std::min(adapters, 4);
+  for (int adapter = 1; adapter < withDevices; ++adapter) {
     const auto mode = graphics.CurrentMode(adapter);
-    if (!mode) continue;
-    // Its own window: the saver window belongs to the main device, which moves it onto monitor 0.
+    if (!mode || mode->width == 0 || mode->height == 0) continue;
     const Presentation p{.width = mode->width,
                          .height = mode->height,
                          .format = mode->format,
                          .refreshRate = mode->refreshRate,
                          .windowed = false,
                          .deviceWindow = DeviceWindow::Blanking};
-    if (!CreateWithFallbacks(adapter, p, {DeviceType::Hal, VertexProcessing::Hardware})) {
-      graphics.ReleaseDevice(adapter);  // nor its window
+    if (!CreateWithFallbacks(adapter, p, {DeviceType::Hal, VertexProcessing::Hardware})) continue;
+    views[static_cast<std::size_t>(adapter)] = {
+        .role = drawing ? ViewRole::Draw : ViewRole::Blank,
+        .presentation = p,
+        .aspect = static_cast<float>(mode->width) / static_cast<float>(mode->height)};
+    if (!graphics.Clear(adapter)) {
+      // Kept black, a failed clear ends the blanking; a drawing monitor tries again every tick.
+      if (!drawing) return;
       continue;
     }
-    if (!graphics.Clear(adapter)) return;  // stop blanking altogether
     if (!graphics.Present(adapter)) graphics.Reset(adapter, p);
   }
 }
@@ -99,23 +111,25 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
   const auto desktop = graphics.CurrentMode(0);
   if (!desktop) return Fail(reports::ScreenMain::NoDesktopMode);
 
+  views.assign(static_cast<std::size_t>(std::max(fullScreen ? graphics.AdapterCount() : 1, 1)), View{});
+  View& main = views[0];
   if (fullScreen) {
-    BlankSecondaryMonitors();
+    SetUpSecondaryMonitors();
     const auto displayWidth = static_cast<std::uint32_t>(settings.displayWidth);
     const auto displayHeight = static_cast<std::uint32_t>(settings.displayHeight);
-    presentation = {.width = displayWidth,
-                    .height = displayHeight,
-                    .format = desktop->format,
-                    .refreshRate = FullScreenRefreshRate(graphics, *desktop, displayWidth, displayHeight),
-                    .windowed = false,
-                    .deviceWindow = DeviceWindow::Saver};
+    main.presentation = {.width = displayWidth,
+                         .height = displayHeight,
+                         .format = desktop->format,
+                         .refreshRate = FullScreenRefreshRate(graphics, *desktop, displayWidth, displayHeight),
+                         .windowed = false,
+                         .deviceWindow = DeviceWindow::Saver};
   } else {
-    presentation = {.width = static_cast<std::uint32_t>(width),
-                    .height = static_cast<std::uint32_t>(height),
-                    .format = desktop->format,
-                    .refreshRate = 0,
-                    .windowed = true,
-                    .deviceWindow = DeviceWindow::None};
+    main.presentation = {.width = static_cast<std::uint32_t>(width),
+                         .height = static_cast<std::uint32_t>(height),
+                         .format = desktop->format,
+                         .refreshRate = 0,
+                         .windowed = true,
+                         .deviceWindow = DeviceWindow::None};
   }
   // No display size from the settings or the desktop: the window's proportions.
   if (!(camera.aspect > 0) && width > 0 && height > 0) camera.SetAspect(width, height);
@@ -129,33 +143,40 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
                           caps->vertex < VertexShader11 ? VertexProcessing::Software : made->processing};
   if (wanted != *made) {
     graphics.ReleaseDevice(0);
-    if (!CreateWithFallbacks(0, presentation, wanted)) return Fail(reports::ScreenMain::NoShaderDevice);
+    if (!CreateWithFallbacks(0, main.presentation, wanted)) return Fail(reports::ScreenMain::NoShaderDevice);
   }
   hasDevice = true;
+  main.role = ViewRole::Draw;
+  main.aspect = camera.aspect;
   return true;
 }
 
 std::optional<SceneOwner::DeviceKind> SceneOwner::CreateMainDevice(const DisplayMode& desktop) {
+  View& main = views[0];
   constexpr DeviceKind Best{DeviceType::Hal, VertexProcessing::Hardware};
-  if (const auto made = CreateWithFallbacks(0, presentation, Best)) return made;
+  if (const auto made = CreateWithFallbacks(0, main.presentation, Best)) return made;
   // A Display size this monitor doesn't offer (a settings file from another machine, a laptop off
   // its dock) falls back to the desktop's own mode rather than stopping the saver. The file stays
   // as it is: the size may work again on the machine it came from. A size the adapter lists failed
   // for another reason, which the desktop's size would not mend.
-  const bool otherSize = presentation.width != desktop.width || presentation.height != desktop.height;
-  if (presentation.windowed || !otherSize ||
-      AdapterOffersSize(graphics, desktop, presentation.width, presentation.height)) {
+  const bool otherSize = main.presentation.width != desktop.width || main.presentation.height != desktop.height;
+  if (main.presentation.windowed || !otherSize ||
+      AdapterOffersSize(graphics, desktop, main.presentation.width, main.presentation.height)) {
     return std::nullopt;
   }
-  presentation.width = desktop.width;
-  presentation.height = desktop.height;
-  presentation.refreshRate = desktop.refreshRate;
+  main.presentation.width = desktop.width;
+  main.presentation.height = desktop.height;
+  main.presentation.refreshRate = desktop.refreshRate;
   camera.SetAspect(static_cast<std::int32_t>(desktop.width), static_cast<std::int32_t>(desktop.height));
-  return CreateWithFallbacks(0, presentation, Best);
+  return CreateWithFallbacks(0, main.presentation, Best);
 }
 
 void SceneOwner::EndBlanking() {
-  for (int slot = 1; slot <= 3; ++slot) graphics.ReleaseDevice(slot);
+  for (std::size_t slot = 1; slot < views.size(); ++slot) {
+    graphics.ReleaseDevice(static_cast<int>(slot));
+    views[slot] = View{};
+  }
+  graphics.UncoverMonitors();
 }
 
 bool SceneOwner::Fail(int line) {
@@ -163,33 +184,69 @@ bool SceneOwner::Fail(int line) {
   return false;
 }
 
-bool SceneOwner::RecoverLostDevice(FrameContent& content) {
+void SceneOwner::CreateSecondaryResources(FrameContent& content) {
+  for (std::size_t slot = 1; slot < views.size(); ++slot) {
+    if (views[slot].role == ViewRole::Draw && !content.CreateResources(static_cast<int>(slot))) {
+      content.ReleaseDeviceResources(static_cast<int>(slot));
+      StopDrawing(static_cast<int>(slot));
+    }
+  }
+}
+
+// A secondary monitor whose fireworks can't go on is kept black instead, without a report.
+void SceneOwner::StopDrawing(int slot) {
+  views[static_cast<std::size_t>(slot)].role = ViewRole::Blank;
+  if (graphics.Clear(slot)) graphics.Present(slot);
+}
+
+bool SceneOwner::RecoverLostDevice(int slot, FrameContent& content) {
+  View& view = views[static_cast<std::size_t>(slot)];
   // Wait until the device can be reset; then rebuild what the reset takes away.
-  if (graphics.Status() != DeviceStatus::NeedsReset) return false;
-  content.ReleaseDeviceResources();
-  if (!graphics.Reset(0, presentation)) return false;
-  if (!content.RestoreDeviceResources()) return false;
-  deviceLost = false;
+  if (graphics.Status(slot) != DeviceStatus::NeedsReset) return false;
+  content.ReleaseDeviceResources(slot);
+  if (!graphics.Reset(slot, view.presentation)) return false;
+  if (!content.RestoreDeviceResources(slot)) {
+    if (slot != 0) {
+      view.lost = false;
+      content.ReleaseDeviceResources(slot);
+      StopDrawing(slot);
+    }
+    return false;
+  }
+  view.lost = false;
   return true;
+}
+
+void SceneOwner::RenderView(int slot, FrameContent& content, bool& advanced) {
+  View& view = views[static_cast<std::size_t>(slot)];
+  if (view.lost && !RecoverLostDevice(slot, content)) return;
+  if (!graphics.Clear(slot)) return;
+  if (graphics.BeginScene(slot)) {
+    if (!advanced) {
+      content.Advance();
+      advanced = true;
+    }
+    content.Draw(slot);
+    graphics.EndScene(slot);
+  }
+  if (!graphics.Present(slot)) {
+    // A present that fails because the device is lost needs the resources released first; any
+    // other failure gets the plain reset.
+    if (graphics.Status(slot) == DeviceStatus::Ready) {
+      graphics.Reset(slot, view.presentation);
+    } else {
+      view.lost = true;
+      RecoverLostDevice(slot, content);
+    }
+  }
 }
 
 void SceneOwner::RenderFrame(FrameContent& content) {
   if (!hasDevice) return;
-  if (deviceLost && !RecoverLostDevice(content)) return;
-  if (!graphics.Clear(0)) return;
-  if (graphics.BeginScene()) {
-    content.Draw();
-    graphics.EndScene();
-  }
-  if (!graphics.Present(0)) {
-    // A present that fails because the device is lost needs the resources released first; any
-    // other failure gets the plain reset.
-    if (graphics.Status() == DeviceStatus::Ready) {
-      graphics.Reset(0, presentation);
-    } else {
-      deviceLost = true;
-      RecoverLostDevice(content);
-    }
+  // The animation moves on with the first view that draws this tick, and only then.
+  bool advanced = false;
+  for (std::size_t slot = 0; slot < views.size(); ++slot) {
+    if (views[slot].role == ViewRole::Draw) RenderView(static_cast<int>(slot), content, advanced);
   }
 }
 

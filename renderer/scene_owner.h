@@ -1,10 +1,12 @@
 // The scene owner's decisions: how the device is set up for the saver window (full screen or
-// windowed, with fallbacks and the capability check, secondary monitors blanked), and one frame
-// with recovery from a lost device. Carried out through SceneGraphics.
+// windowed, with fallbacks and the capability check; the other monitors blanked, or drawing too
+// when the user asks), and one frame on every view with recovery from a lost device. Carried out
+// through SceneGraphics.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "gfxutil/display_mode.h"
 #include "renderer/orbit_camera.h"
@@ -45,35 +47,59 @@ struct ShaderVersions {
   std::uint32_t vertex = 0;  // 0xFFFE0000 | major << 8 | minor
 };
 
-// Device slots: 0 draws the fireworks; 1 to 3 keep adapters 1 to 3 black. Releasing a blanking
-// slot also takes its window away.
+// Device slots, one per adapter: slot 0 is the main monitor's, which draws the fireworks; the
+// others keep their monitors black or, when the user asks, draw the fireworks too. A secondary
+// device presents into a black window of its own over its monitor (CoverMonitor), which stays
+// when no device can be made there, so that the monitor is dark and input over it still counts.
 class SceneGraphics {
  public:
   virtual ~SceneGraphics() = default;
   virtual bool CreateDirect3D() = 0;
+  virtual int AdapterCount() = 0;
   virtual std::optional<DisplayMode> CurrentMode(int adapter) = 0;
   // The modes the adapter lists in a format, by index from 0; nothing past the last.
   virtual std::optional<DisplayMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) = 0;
+  virtual bool CoverMonitor(int adapter) = 0;
   virtual bool CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
                             const Presentation& presentation) = 0;
   virtual void ReleaseDevice(int slot) = 0;
+  // The black windows go (after their devices).
+  virtual void UncoverMonitors() = 0;
   virtual std::optional<ShaderVersions> Capabilities() = 0;
   virtual bool Clear(int slot) = 0;
   virtual bool Present(int slot) = 0;
   virtual bool Reset(int slot, const Presentation& presentation) = 0;
-  virtual DeviceStatus Status() = 0;
-  virtual bool BeginScene() = 0;
-  virtual void EndScene() = 0;
+  virtual DeviceStatus Status(int slot) = 0;
+  virtual bool BeginScene(int slot) = 0;
+  virtual void EndScene(int slot) = 0;
 };
 
-// What a frame draws between begin and end of the scene. What it keeps in the default pool must go
-// before a reset of the device and come back after it.
+// What the views draw. The animation moves on once a tick, before the first view draws; each view
+// then draws the same fireworks on its own device. What a device's resources keep in the default
+// pool must go before a reset of that device and come back after it.
 class FrameContent {
  public:
   virtual ~FrameContent() = default;
-  virtual void Draw() = 0;
-  virtual void ReleaseDeviceResources() = 0;
-  virtual bool RestoreDeviceResources() = 0;
+  virtual void Advance() = 0;
+  virtual void Draw(int slot) = 0;
+  // A secondary view's own resources, made without a report: false when they can't be.
+  virtual bool CreateResources(int slot) = 0;
+  virtual void ReleaseDeviceResources(int slot) = 0;
+  virtual bool RestoreDeviceResources(int slot) = 0;
+};
+
+// What a device slot does each tick.
+enum class ViewRole {
+  None,   // no device
+  Blank,  // made black once, never drawn to again
+  Draw,   // draws the fireworks every tick
+};
+
+struct View {
+  ViewRole role = ViewRole::None;
+  Presentation presentation;
+  float aspect = 0;  // of the picture: the main view's is the camera's, a secondary's its monitor's
+  bool lost = false;
 };
 
 using SceneReport = void (*)(int line);
@@ -94,9 +120,9 @@ struct SceneOwner {
   SceneReport report;  // the common error report for this module
   settings::SceneSettings settings;
   OrbitCamera camera;
-  Presentation presentation;
   bool hasDevice = false;
-  bool deviceLost = false;
+  // By slot: views[0] is the main device's; sized once, when the device is set up.
+  std::vector<View> views;
 
   // Settings read at start; a display size that can't give an aspect falls back to the desktop's.
   void TakeSettings(const settings::SceneSettings& read, const std::optional<DisplayMode>& desktop);
@@ -104,12 +130,16 @@ struct SceneOwner {
   // saver with nothing to show (an empty preview pane) gets no device and still succeeds.
   bool InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize,
                   SaverWindowKind kind = SaverWindowKind::TopLevel);
+  // The secondary views that draw get their resources; one that can't have them is made black.
+  void CreateSecondaryResources(FrameContent& content);
   void RenderFrame(FrameContent& content);
   // The other monitors are given back when the saver window goes.
   void EndBlanking();
 
  private:
-  void BlankSecondaryMonitors();
+  void SetUpSecondaryMonitors();
+  void RenderView(int slot, FrameContent& content, bool& advanced);
+  void StopDrawing(int slot);
   // A device's kind: what was asked first, or what a creation came to.
   struct DeviceKind {
     DeviceType type;
@@ -119,7 +149,7 @@ struct SceneOwner {
   std::optional<DeviceKind> CreateMainDevice(const DisplayMode& desktop);
   // On the adapter's own slot: first as asked, then with software vertices, then the reference.
   std::optional<DeviceKind> CreateWithFallbacks(int adapter, const Presentation& p, DeviceKind first);
-  bool RecoverLostDevice(FrameContent& content);
+  bool RecoverLostDevice(int slot, FrameContent& content);
   bool Fail(int line);
 };
 

@@ -74,6 +74,9 @@ void ReadSceneSettings(ProfileStore& store, const char* defaultDisplay, SceneSet
   ScanDisplaySize(display.c_str(), settings.displayWidth, settings.displayHeight);
   const std::string buffer = store.ReadText("Buffer", "512x512");
   ScanBufferSize(buffer.c_str(), settings.bufferWidth, settings.bufferHeight);
+  settings.allMonitors = store.ReadInt(AllMonitorsKey, 0) == 1;
 }
+
+bool HasKey(ProfileStore& store, const char* key) { return store.ReadText(key, "") == store.ReadText(key, "-"); }
 
 }  // namespace vizo::settings

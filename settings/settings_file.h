@@ -1,5 +1,5 @@
-// The user's settings file: reading its eight keys with their defaults, and the values the scene
-// derives from them.
+// The user's settings file: reading its eight keys (and the optional AllMonitors) with their
+// defaults, and the values the scene derives from them.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +22,17 @@ class ProfileStore {
   virtual std::string ReadText(const char* key, const char* fallback) = 0;
   // False when the write failed.
   virtual bool WriteText(const char* key, const char* text) = 0;
+  // Takes the key out of the file; false when the file could not be written.
+  virtual bool RemoveKey(const char* key) = 0;
 };
+
+// Whether the file holds the key at all, whatever its value (two reads that only an absent key
+// answers with their different fallbacks).
+bool HasKey(ProfileStore& store, const char* key);
+
+// Fireworks on every monitor: only the value 1 turns it on; absent or anything else keeps the
+// other monitors black.
+inline constexpr char AllMonitorsKey[] = "AllMonitors";
 
 struct SceneSettings {
   std::int32_t spacing = 0;  // draw every spacing-th sprite
@@ -35,9 +45,10 @@ struct SceneSettings {
   std::int32_t displayHeight = 0;
   std::int32_t bufferWidth = 0;
   std::int32_t bufferHeight = 0;
+  bool allMonitors = false;  // draw on every monitor, not only the main one
 };
 
-// Reads the eight keys in file order into settings. defaultDisplay is the desktop's mode text;
+// Reads the eight keys in file order, then AllMonitors, into settings. defaultDisplay is the desktop's mode text;
 // a size that its text does not give keeps the value settings already held.
 void ReadSceneSettings(ProfileStore& store, const char* defaultDisplay, SceneSettings& settings);
 

@@ -1,4 +1,6 @@
 #include "ScreenMain.h"
+
+#include <algorithm>
 #include "gfxutil/float_precision.h"
 #include "gfxutil/win32/display_mode_win32.h"
 #include "gfxutil/win32/release_once.h"
@@ -23,27 +25,45 @@ DWORD ToD3D(VertexProcessing processing) {
                                                   : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
 }
 
-// One frame's drawing: the camera moves on a degree, the painter makes its 1000 calls. The painter's
-// default-pool objects go and come back around a reset.
+// One tick's drawing: the camera moves on a degree and the animation by its 1000 calls, once; then
+// each view draws them with its own painter, through a projection of its own shape. A painter's
+// default-pool objects go and come back around a reset of its device.
 class FireworksFrame final : public FrameContent {
  public:
   explicit FireworksFrame(ScreenMain& owner) : owner_(owner) {}
-  void Draw() override {
-    // The frame's own arithmetic is float's (as Direct3D leaves the x87 unit); the animation, the
-    // camera and the effect ask for more where their rules do.
+  // The frame's own arithmetic is float's (as Direct3D leaves the x87 unit); the animation, the
+  // camera and the effect ask for more where their rules do.
+  void Advance() override {
     gfx::AtPrecision(gfx::Precision::Single, [this] {
-      IDirect3DDevice9* device = owner_.graphics.Device();
-      OrbitCamera& camera = owner_.scene.camera;
-      camera.Update();
-      ApplyCamera(device, camera);
-      owner_.painter.Begin(camera);
-      for (int i = 0; i < 1000; ++i) owner_.painter.Draw(device, owner_.scene.settings.spacing, i);
-      owner_.painter.End();
+      owner_.scene.camera.Update();
+      const std::int32_t spacing = owner_.scene.settings.spacing;
+      for (int i = 0; i < ScreenMain::DrawsPerFrame; ++i)
+        owner_.sprites[static_cast<size_t>(i)] = PainterAnimation().Next(spacing, i);
     });
   }
-  void ReleaseDeviceResources() override { owner_.painter.ReleaseDeviceObjects(); }
-  bool RestoreDeviceResources() override {
-    return SUCCEEDED(owner_.painter.RestoreDeviceObjects(owner_.graphics.Device()));
+  void Draw(int slot) override {
+    gfx::AtPrecision(gfx::Precision::Single, [this, slot] {
+      const OrbitCamera& main = owner_.scene.camera;
+      const OrbitCamera camera =
+          slot == 0 ? main : main.WithAspect(owner_.scene.views[static_cast<size_t>(slot)].aspect);
+      IDirect3DDevice9* device = owner_.graphics.Device(slot);
+      HanabiPainter& painter = owner_.PainterFor(slot);
+      ApplyCamera(device, camera, slot == 0);
+      painter.Begin(camera);
+      for (const SpriteDraw& sprite : owner_.sprites) painter.Draw(device, sprite);
+      painter.End();
+    });
+  }
+  bool CreateResources(int slot) override {
+    auto& painter = owner_.otherPainters[static_cast<size_t>(slot)];
+    painter = std::make_unique<HanabiPainter>();
+    painter->reportsFailures = false;
+    return SUCCEEDED(painter->Init(owner_.graphics.Device(slot))) && painter->effect;
+  }
+  void ReleaseDeviceResources(int slot) override { owner_.PainterFor(slot).ReleaseDeviceObjects(); }
+  bool RestoreDeviceResources(int slot) override {
+    HanabiPainter& painter = owner_.PainterFor(slot);
+    return SUCCEEDED(painter.RestoreDeviceObjects(owner_.graphics.Device(slot))) && (slot == 0 || painter.effect);
   }
 
  private:
@@ -70,18 +90,28 @@ D3DPRESENT_PARAMETERS Direct3DGraphics::Parameters(int slot, const Presentation&
       parameters.hDeviceWindow = window_;
       break;
     case DeviceWindow::Blanking:
-      parameters.hDeviceWindow = blankingWindows_[static_cast<size_t>(slot)];
+      parameters.hDeviceWindow = blankingWindows_.at(static_cast<size_t>(slot));
       break;
   }
   parameters.FullScreen_RefreshRateInHz = p.refreshRate;
   return parameters;
 }
 
-bool Direct3DGraphics::CreateDirect3D() {
-  ReleaseOnce(direct3d_);
-  direct3d_ = vizo::win32::CreateDirect3D9();
-  return direct3d_ != nullptr;
+IDirect3DDevice9* Direct3DGraphics::Device(int slot) const {
+  return static_cast<size_t>(slot) < devices_.size() ? devices_[static_cast<size_t>(slot)] : nullptr;
 }
+
+bool Direct3DGraphics::CreateDirect3D() {
+  ReleaseAll();
+  direct3d_ = vizo::win32::CreateDirect3D9();
+  if (!direct3d_) return false;
+  const size_t adapters = std::max<UINT>(direct3d_->GetAdapterCount(), 1);
+  devices_.assign(adapters, nullptr);
+  blankingWindows_.assign(adapters, nullptr);
+  return true;
+}
+
+int Direct3DGraphics::AdapterCount() { return static_cast<int>(devices_.size()); }
 
 std::optional<DisplayMode> Direct3DGraphics::CurrentMode(int adapter) {
   D3DDISPLAYMODE mode{};
@@ -100,58 +130,62 @@ std::optional<DisplayMode> Direct3DGraphics::ListedMode(int adapter, std::uint32
   return gfx::win32::FromD3D(mode);
 }
 
-bool Direct3DGraphics::EnsureBlankingWindow(int slot, int adapter) {
-  HWND& window = blankingWindows_[static_cast<size_t>(slot)];
+bool Direct3DGraphics::CoverMonitor(int adapter) {
+  HWND& window = blankingWindows_.at(static_cast<size_t>(adapter));
   if (!window) window = CreateBlankingWindow(direct3d_->GetAdapterMonitor(static_cast<UINT>(adapter)), window_);
   return window != nullptr;
 }
 
 bool Direct3DGraphics::CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
                                     const Presentation& presentation) {
-  auto& device = devices_[static_cast<size_t>(slot)];
+  auto& device = devices_.at(static_cast<size_t>(slot));
   ReleaseOnce(device);
-  // Without a window of its own a blanking device would take the saver window off monitor 0.
-  if (presentation.deviceWindow == DeviceWindow::Blanking && !EnsureBlankingWindow(slot, adapter)) return false;
+  // Without a window of its own a secondary device would take the saver window off monitor 0.
+  if (presentation.deviceWindow == DeviceWindow::Blanking && !CoverMonitor(adapter)) return false;
   D3DPRESENT_PARAMETERS parameters = Parameters(slot, presentation);
   return SUCCEEDED(direct3d_->CreateDevice(static_cast<UINT>(adapter), ToD3D(type), window_, ToD3D(processing),
                                            &parameters, &device));
 }
 
 void Direct3DGraphics::ReleaseDevice(int slot) {
-  ReleaseOnce(devices_[static_cast<size_t>(slot)]);
-  // The device first: it gives the window back as it found it, then the window goes.
-  HWND& window = blankingWindows_[static_cast<size_t>(slot)];
-  if (window) {
-    DestroyWindow(window);
+  if (static_cast<size_t>(slot) < devices_.size()) ReleaseOnce(devices_[static_cast<size_t>(slot)]);
+}
+
+void Direct3DGraphics::UncoverMonitors() {
+  // After their devices, which give the windows back as they found them.
+  for (HWND& window : blankingWindows_) {
+    if (window) DestroyWindow(window);
     window = nullptr;
   }
 }
 
 std::optional<ShaderVersions> Direct3DGraphics::Capabilities() {
   D3DCAPS9 caps{};
-  if (!devices_[0] || FAILED(devices_[0]->GetDeviceCaps(&caps))) return std::nullopt;
+  IDirect3DDevice9* device = Device(0);
+  if (!device || FAILED(device->GetDeviceCaps(&caps))) return std::nullopt;
   return ShaderVersions{caps.PixelShaderVersion, caps.VertexShaderVersion};
 }
 
 bool Direct3DGraphics::Clear(int slot) {
-  auto* device = devices_[static_cast<size_t>(slot)];
+  auto* device = Device(slot);
   return device && SUCCEEDED(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0));
 }
 
 bool Direct3DGraphics::Present(int slot) {
-  auto* device = devices_[static_cast<size_t>(slot)];
+  auto* device = Device(slot);
   return device && SUCCEEDED(device->Present(nullptr, nullptr, nullptr, nullptr));
 }
 
 bool Direct3DGraphics::Reset(int slot, const Presentation& presentation) {
-  auto* device = devices_[static_cast<size_t>(slot)];
+  auto* device = Device(slot);
   D3DPRESENT_PARAMETERS parameters = Parameters(slot, presentation);
   return device && SUCCEEDED(device->Reset(&parameters));
 }
 
-DeviceStatus Direct3DGraphics::Status() {
-  if (!devices_[0]) return DeviceStatus::Lost;
-  switch (devices_[0]->TestCooperativeLevel()) {
+DeviceStatus Direct3DGraphics::Status(int slot) {
+  auto* device = Device(slot);
+  if (!device) return DeviceStatus::Lost;
+  switch (device->TestCooperativeLevel()) {
     case D3D_OK:
       return DeviceStatus::Ready;
     case D3DERR_DEVICENOTRESET:
@@ -161,13 +195,16 @@ DeviceStatus Direct3DGraphics::Status() {
   }
 }
 
-bool Direct3DGraphics::BeginScene() { return devices_[0] && SUCCEEDED(devices_[0]->BeginScene()); }
-void Direct3DGraphics::EndScene() { devices_[0]->EndScene(); }
+bool Direct3DGraphics::BeginScene(int slot) {
+  auto* device = Device(slot);
+  return device && SUCCEEDED(device->BeginScene());
+}
+void Direct3DGraphics::EndScene(int slot) { Device(slot)->EndScene(); }
 
 void Direct3DGraphics::ReleaseAll() {
-  ReleaseOnce(devices_[0]);
+  for (auto& device : devices_) ReleaseOnce(device);
   ReleaseOnce(direct3d_);
-  for (int slot = 1; slot < static_cast<int>(devices_.size()); ++slot) ReleaseDevice(slot);
+  UncoverMonitors();
 }
 
 ScreenMain::ScreenMain() : scene{graphics, ReportScreenMain} {
@@ -181,6 +218,9 @@ ScreenMain::ScreenMain() : scene{graphics, ReportScreenMain} {
 ScreenMain::~ScreenMain() {
   graphics.ReleaseAll();
   painter.Release();
+  for (auto& other : otherPainters) {
+    if (other) other->Release();
+  }
 }
 
 bool ScreenMain::InitDevice(HWND window) {
@@ -198,12 +238,27 @@ bool ScreenMain::InitPainter() {
     vizo::win32::ReportError(__FILE__, reports::ScreenMain::NoPainter);
     return false;
   }
+  otherPainters.resize(scene.views.size());
+  FireworksFrame frame(*this);
+  scene.CreateSecondaryResources(frame);
   return true;
 }
 
 void ScreenMain::RenderFrame() {
   FireworksFrame frame(*this);
   scene.RenderFrame(frame);
+}
+
+void ScreenMain::EndBlanking() {
+  // Each painter before its device.
+  for (auto& other : otherPainters) {
+    if (other) other->Release();
+  }
+  scene.EndBlanking();
+}
+
+HanabiPainter& ScreenMain::PainterFor(int slot) {
+  return slot == 0 ? painter : *otherPainters.at(static_cast<size_t>(slot));
 }
 
 ScreenMain& TheScreenMain() {

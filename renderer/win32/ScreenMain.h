@@ -6,13 +6,15 @@
 #include <d3d9.h>
 
 #include <array>
+#include <memory>
+#include <vector>
 
 #include "renderer/scene_owner.h"
 #include "renderer/win32/hanabiPainter.h"
 
 namespace vizo::renderer::win32 {
 
-// SceneGraphics answered by Direct3D 9.
+// SceneGraphics answered by Direct3D 9: a device slot per adapter.
 class Direct3DGraphics final : public SceneGraphics {
  public:
   Direct3DGraphics() = default;
@@ -20,35 +22,44 @@ class Direct3DGraphics final : public SceneGraphics {
   Direct3DGraphics& operator=(const Direct3DGraphics&) = delete;
 
   void SetWindow(HWND window) { window_ = window; }
-  IDirect3DDevice9* Device() const { return devices_[0]; }
+  IDirect3DDevice9* Device(int slot = 0) const;
   void ReleaseAll();
 
   bool CreateDirect3D() override;
+  int AdapterCount() override;
   std::optional<DisplayMode> CurrentMode(int adapter) override;
   std::optional<DisplayMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) override;
+  bool CoverMonitor(int adapter) override;
   bool CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
                     const Presentation& presentation) override;
   void ReleaseDevice(int slot) override;
+  void UncoverMonitors() override;
   std::optional<ShaderVersions> Capabilities() override;
   bool Clear(int slot) override;
   bool Present(int slot) override;
   bool Reset(int slot, const Presentation& presentation) override;
-  DeviceStatus Status() override;
-  bool BeginScene() override;
-  void EndScene() override;
+  DeviceStatus Status(int slot) override;
+  bool BeginScene(int slot) override;
+  void EndScene(int slot) override;
 
  private:
   D3DPRESENT_PARAMETERS Parameters(int slot, const Presentation& presentation) const;
-  bool EnsureBlankingWindow(int slot, int adapter);
 
   HWND window_ = nullptr;
   IDirect3D9* direct3d_ = nullptr;
-  std::array<IDirect3DDevice9*, 4> devices_{};
-  std::array<HWND, 4> blankingWindows_{};  // the device windows of slots 1 to 3
+  // By slot, sized to the adapters when the Direct3D object is made.
+  std::vector<IDirect3DDevice9*> devices_;
+  std::vector<HWND> blankingWindows_;  // over the monitors of slots 1 and up
 };
 
 struct ScreenMain {
-  HanabiPainter painter;
+  static constexpr int DrawsPerFrame = 1000;
+
+  HanabiPainter painter;  // the main monitor's
+  // Those of the other monitors that draw too, by slot (none for slot 0).
+  std::vector<std::unique_ptr<HanabiPainter>> otherPainters;
+  // What the animation gave this tick, for every view to draw.
+  std::array<SpriteDraw, DrawsPerFrame> sprites{};
   Direct3DGraphics graphics;
   SceneOwner scene;
 
@@ -61,7 +72,8 @@ struct ScreenMain {
   bool InitDevice(HWND window);
   bool InitPainter();
   void RenderFrame();
-  void EndBlanking() { scene.EndBlanking(); }
+  void EndBlanking();
+  HanabiPainter& PainterFor(int slot);
 };
 
 ScreenMain& TheScreenMain();

@@ -10,7 +10,7 @@ const D3DMATRIX* AsD3D(const gfx::Matrix& m) { return reinterpret_cast<const D3D
 
 }  // namespace
 
-HRESULT ApplyCamera(IDirect3DDevice9* device, const OrbitCamera& camera) {
+HRESULT ApplyCamera(IDirect3DDevice9* device, const OrbitCamera& camera, bool reportFailures) {
   static_assert(sizeof(gfx::Matrix) == sizeof(D3DMATRIX));
   const struct {
     D3DTRANSFORMSTATETYPE state;
@@ -21,7 +21,7 @@ HRESULT ApplyCamera(IDirect3DDevice9* device, const OrbitCamera& camera) {
                     {D3DTS_WORLD, camera.world, reports::cameraObject::NoWorld}};
   for (const auto& t : transforms) {
     if (FAILED(device->SetTransform(t.state, AsD3D(t.matrix)))) {
-      vizo::win32::ReportError(__FILE__, t.reportLine);
+      if (reportFailures) vizo::win32::ReportError(__FILE__, t.reportLine);
       return E_FAIL;
     }
   }

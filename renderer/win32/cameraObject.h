@@ -12,6 +12,7 @@ inline constexpr int NoProjection = 43, NoView = 44, NoWorld = 45;
 
 namespace vizo::renderer::win32 {
 
-HRESULT ApplyCamera(IDirect3DDevice9* device, const OrbitCamera& camera);
+// A failure is reported unless asked not to (a secondary monitor's device).
+HRESULT ApplyCamera(IDirect3DDevice9* device, const OrbitCamera& camera, bool reportFailures = true);
 
 }  // namespace vizo::renderer::win32

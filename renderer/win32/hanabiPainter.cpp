@@ -49,14 +49,18 @@ HanabiAnimation& PainterAnimation() {
   return animation;
 }
 
+void HanabiPainter::Report(int line) const {
+  if (reportsFailures) vizo::win32::ReportError(__FILE__, line);
+}
+
 HRESULT HanabiPainter::CreateQuad(IDirect3DDevice9* device) {
   if (FAILED(device->CreateVertexBuffer(QuadBytes, 0, QuadFvf, D3DPOOL_DEFAULT, &quad, nullptr))) {
-    vizo::win32::ReportError(__FILE__, reports::hanabiPainter::NoQuadMemory);
+    Report(reports::hanabiPainter::NoQuadMemory);
     return E_FAIL;
   }
   StreamVertex* vertices = nullptr;
   if (FAILED(quad->Lock(0, QuadBytes, reinterpret_cast<void**>(&vertices), 0))) {
-    vizo::win32::ReportError(__FILE__, reports::hanabiPainter::QuadNotWritten);
+    Report(reports::hanabiPainter::QuadNotWritten);
     return E_FAIL;
   }
   for (const auto& v : renderer::PainterQuad) *vertices++ = {v.x, v.y, 0, v.u, v.v};
@@ -68,7 +72,7 @@ HRESULT HanabiPainter::CreateQuad(IDirect3DDevice9* device) {
 void HanabiPainter::CreateEffect(IDirect3DDevice9* device) {
   std::string message;
   if (FAILED(gfx::win32::D3DEffect::Create(device, CoronaEffect(), effect, message))) {
-    MessageBoxA(nullptr, message.c_str(), "ERROR", MB_OK);
+    if (reportsFailures) MessageBoxA(nullptr, message.c_str(), "ERROR", MB_OK);
     return;
   }
   technique = effect->GetTechniqueByName("hanabi");
@@ -79,7 +83,7 @@ HRESULT HanabiPainter::Init(IDirect3DDevice9* device, HMODULE resources) {
   if (FAILED(CreateQuad(device))) return E_FAIL;
   for (size_t slot = 0; slot < textures.size(); ++slot) {
     if (FAILED(gfx::win32::CreateTextureFromResource(device, resources, TextureNames[slot], &textures[slot]))) {
-      vizo::win32::ReportError(__FILE__, reports::hanabiPainter::NoSpriteImage);
+      Report(reports::hanabiPainter::NoSpriteImage);
       return E_FAIL;
     }
   }
@@ -112,9 +116,8 @@ HRESULT HanabiPainter::Begin(const OrbitCamera& camera) {
   return S_OK;
 }
 
-void HanabiPainter::Draw(IDirect3DDevice9* device, std::int32_t spacing, int i) {
+void HanabiPainter::Draw(IDirect3DDevice9* device, const SpriteDraw& d) {
   if (!effect) return;
-  const SpriteDraw d = PainterAnimation().Next(spacing, i);
   effect->SetFloat(parameters[CoronaExp], d.coronaExp);
   effect->SetFloat(parameters[CoronaSize], d.coronaSize);
   effect->SetFloat(parameters[Turn], d.turn);

@@ -29,6 +29,12 @@ struct HanabiPainter {
   std::array<IDirect3DTexture9*, 7> textures{};
   // view_proj_matrix, coronaSize, coronaExp, turn, pull, pos0, lightColor, Corona_Tex, aspect
   std::array<gfx::win32::Handle, 9> parameters{};
+  // A secondary monitor's painter fails without a box: that monitor is kept black instead.
+  bool reportsFailures = true;
+
+  HanabiPainter() = default;
+  HanabiPainter(const HanabiPainter&) = delete;
+  HanabiPainter& operator=(const HanabiPainter&) = delete;
 
   HRESULT Init(IDirect3DDevice9* device, HMODULE resources = nullptr);
   // Around a device reset: the quad (default pool) and the effect (device state) go and come back;
@@ -36,12 +42,18 @@ struct HanabiPainter {
   void ReleaseDeviceObjects();
   HRESULT RestoreDeviceObjects(IDirect3DDevice9* device);
   HRESULT Begin(const OrbitCamera& camera);
-  void Draw(IDirect3DDevice9* device, std::int32_t spacing, int i);
+  // One of the frame's 1000 calls with what the animation gave for it.
+  void Draw(IDirect3DDevice9* device, const SpriteDraw& sprite);
+  // ... and with the animation moved on for it.
+  void Draw(IDirect3DDevice9* device, std::int32_t spacing, int i) {
+    Draw(device, PainterAnimation().Next(spacing, i));
+  }
   HRESULT End();
   void Release();
 
  private:
   HRESULT CreateQuad(IDirect3DDevice9* device);
+  void Report(int line) const;
   void CreateEffect(IDirect3DDevice9* device);
 };
 

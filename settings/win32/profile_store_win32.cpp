@@ -21,4 +21,8 @@ bool Win32ProfileStore::WriteText(const char* key, const char* text) {
   return WritePrivateProfileStringA(SettingsSection, key, text, SettingsFileName) != FALSE;
 }
 
+bool Win32ProfileStore::RemoveKey(const char* key) {
+  return WritePrivateProfileStringA(SettingsSection, key, nullptr, SettingsFileName) != FALSE;
+}
+
 }  // namespace vizo::win32

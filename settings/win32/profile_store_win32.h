@@ -11,6 +11,7 @@ class Win32ProfileStore final : public settings::ProfileStore {
   std::int32_t ReadInt(const char* key, std::int32_t fallback) override;
   std::string ReadText(const char* key, const char* fallback) override;
   bool WriteText(const char* key, const char* text) override;
+  bool RemoveKey(const char* key) override;
 };
 
 }  // namespace vizo::win32

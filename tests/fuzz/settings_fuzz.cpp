@@ -21,9 +21,12 @@ constexpr std::uint32_t X8R8G8B8 = 22;
 class AnyDevice final : public renderer::SceneGraphics {
  public:
   bool CreateDirect3D() override { return true; }
+  int AdapterCount() override { return 2; }
+  bool CoverMonitor(int) override { return true; }
+  void UncoverMonitors() override {}
   std::optional<renderer::DisplayMode> CurrentMode(int adapter) override {
-    if (adapter != 0) return std::nullopt;
-    return renderer::DisplayMode{1024, 768, 60, X8R8G8B8};
+    if (adapter > 1) return std::nullopt;
+    return renderer::DisplayMode{adapter == 0 ? 1024u : 1280u, adapter == 0 ? 768u : 1024u, 60, X8R8G8B8};
   }
   std::optional<renderer::DisplayMode> ListedMode(int adapter, std::uint32_t, std::uint32_t index) override {
     if (adapter != 0 || index > 0) return std::nullopt;
@@ -40,9 +43,9 @@ class AnyDevice final : public renderer::SceneGraphics {
   bool Clear(int) override { return true; }
   bool Present(int) override { return true; }
   bool Reset(int, const renderer::Presentation&) override { return true; }
-  renderer::DeviceStatus Status() override { return renderer::DeviceStatus::Ready; }
-  bool BeginScene() override { return true; }
-  void EndScene() override {}
+  renderer::DeviceStatus Status(int) override { return renderer::DeviceStatus::Ready; }
+  bool BeginScene(int) override { return true; }
+  void EndScene(int) override {}
 };
 
 class FakeControls final : public settings::DialogControls {

@@ -32,6 +32,12 @@ class FakeProfileStore final : public ProfileStore {
     keys[key] = text;
     return true;
   }
+  bool RemoveKey(const char* key) override {
+    writes.emplace_back(key, "(removed)");
+    if (failingKeys.count(key)) return false;
+    keys.erase(key);
+    return true;
+  }
 };
 
 }  // namespace vizo::settings::testing

@@ -22,9 +22,10 @@ class FakeGraphics final : public SceneGraphics {
   // Device creations that succeed, as "slot:type:processing", e.g. "0:hal:sw"; empty means all do.
   std::set<std::string> creatable;
   std::optional<ShaderVersions> caps = ShaderVersions{0xFFFF0300, 0xFFFE0300};
+  int adapters = 1;
   bool clearWorks = true;
-  std::vector<bool> presents;  // successive Present answers for slot 0; true when exhausted
-  std::vector<DeviceStatus> statuses;
+  std::map<int, std::vector<bool>> presents;          // successive Present answers by slot; true when exhausted
+  std::map<int, std::vector<DeviceStatus>> statuses;  // by slot; Ready when exhausted
   bool resetWorks = true;
   std::set<std::uint32_t> refusedWidths;  // back-buffer widths no creation accepts
   Presentation lastCreated;
@@ -34,7 +35,21 @@ class FakeGraphics final : public SceneGraphics {
     return std::string(t == DeviceType::Hal ? "hal" : "ref") + (p == VertexProcessing::Hardware ? ":hw" : ":sw");
   }
 
+  template <typename T>
+  static T Next(std::vector<T>& answers, T otherwise) {
+    if (answers.empty()) return otherwise;
+    const T answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+  }
+
   bool CreateDirect3D() override { return direct3d; }
+  int AdapterCount() override { return adapters; }
+  bool CoverMonitor(int adapter) override {
+    calls.push_back("cover " + std::to_string(adapter));
+    return true;
+  }
+  void UncoverMonitors() override { calls.push_back("uncover"); }
   std::optional<DisplayMode> CurrentMode(int adapter) override {
     const auto found = modes.find(adapter);
     return found == modes.end() ? std::nullopt : std::optional(found->second);
@@ -60,38 +75,39 @@ class FakeGraphics final : public SceneGraphics {
   }
   bool Present(int slot) override {
     calls.push_back("present " + std::to_string(slot));
-    if (slot != 0 || presents.empty()) return true;
-    const bool answer = presents.front();
-    presents.erase(presents.begin());
-    return answer;
+    return Next(presents[slot], true);
   }
   bool Reset(int slot, const Presentation&) override {
     calls.push_back("reset " + std::to_string(slot));
     return resetWorks;
   }
-  DeviceStatus Status() override {
-    if (statuses.empty()) return DeviceStatus::Ready;
-    const DeviceStatus s = statuses.front();
-    statuses.erase(statuses.begin());
-    return s;
-  }
-  bool BeginScene() override {
-    calls.push_back("begin");
+  DeviceStatus Status(int slot) override { return Next(statuses[slot], DeviceStatus::Ready); }
+  bool BeginScene(int slot) override {
+    calls.push_back("begin " + std::to_string(slot));
     return true;
   }
-  void EndScene() override { calls.push_back("end"); }
+  void EndScene(int slot) override { calls.push_back("end " + std::to_string(slot)); }
 };
 
-// Counts its frames; notes its resources' release and restore among the graphics calls.
+// Counts its frames; notes what it does among the graphics calls.
 class CountingContent final : public FrameContent {
  public:
   explicit CountingContent(std::vector<std::string>& calls) : calls_(calls) {}
-  int frames = 0;
-  void Draw() override { ++frames; }
-  void ReleaseDeviceResources() override { calls_.push_back("release resources"); }
-  bool RestoreDeviceResources() override {
-    calls_.push_back("restore resources");
-    return true;
+  int frames = 0;                  // times the animation moved on
+  std::set<int> failingResources;  // slots whose resources can't be made or restored
+  void Advance() override {
+    ++frames;
+    calls_.push_back("advance");
+  }
+  void Draw(int slot) override { calls_.push_back("draw " + std::to_string(slot)); }
+  bool CreateResources(int slot) override {
+    calls_.push_back("create resources " + std::to_string(slot));
+    return !failingResources.count(slot);
+  }
+  void ReleaseDeviceResources(int slot) override { calls_.push_back("release resources " + std::to_string(slot)); }
+  bool RestoreDeviceResources(int slot) override {
+    calls_.push_back("restore resources " + std::to_string(slot));
+    return !failingResources.count(slot);
   }
 
  private:
@@ -286,15 +302,20 @@ TEST_F(Scene, SetUpFailuresReportTheirLines) {
 }
 
 TEST_F(Scene, SecondaryMonitorsAreBlankedOnlyInFullScreen) {
+  graphics.adapters = 6;
   graphics.modes[1] = {1280, 1024, 75, X8R8G8B8};
   graphics.modes[3] = {800, 600, 60, X8R8G8B8};
+  graphics.modes[4] = {800, 600, 60, X8R8G8B8};
   ASSERT_TRUE(owner.InitDevice(std::pair{152, 112}));
-  EXPECT_EQ(Count("clear 1") + Count("clear 3"), 0);
+  EXPECT_EQ(Count("cover 1") + Count("clear 1") + Count("clear 3"), 0);
   graphics.calls.clear();
   ASSERT_TRUE(owner.InitDevice(std::pair{1024, 768}));
-  // Adapter 2 has no mode and is skipped; 1 and 3 are cleared and presented.
+  // Every other monitor is covered; adapter 2 has no mode and gets no device; 1 and 3 are cleared
+  // and presented; from 4 on, the window alone keeps them black.
+  for (const char* cover : {"cover 1", "cover 2", "cover 3", "cover 4", "cover 5"}) EXPECT_EQ(Count(cover), 1);
   EXPECT_EQ(Count("create 1:hal:hw adapter 1"), 1);
   EXPECT_EQ(Count("create 2:hal:hw adapter 2"), 0);
+  EXPECT_EQ(Count("create 4:hal:hw adapter 4"), 0);
   EXPECT_EQ(Count("clear 1"), 1);
   EXPECT_EQ(Count("present 3"), 1);
   // Each on a window of its own, full screen in its monitor's mode.
@@ -303,23 +324,145 @@ TEST_F(Scene, SecondaryMonitorsAreBlankedOnlyInFullScreen) {
     EXPECT_FALSE(p.windowed);
   }
   EXPECT_EQ(graphics.secondaries.back().width, 800u);
-  // They go, windows and all, when the saver does.
+  // Frames draw on the main device alone.
+  CountingContent content(graphics.calls);
+  graphics.calls.clear();
+  owner.RenderFrame(content);
+  EXPECT_EQ(graphics.calls,
+            (std::vector<std::string>{"clear 0", "begin 0", "advance", "draw 0", "end 0", "present 0"}));
+  // They go, devices first, then the windows, when the saver does.
   graphics.calls.clear();
   owner.EndBlanking();
-  EXPECT_EQ(graphics.calls, (std::vector<std::string>{"release 1", "release 2", "release 3"}));
-  // An adapter where no creation works gets no window either.
+  EXPECT_EQ(graphics.calls,
+            (std::vector<std::string>{"release 1", "release 2", "release 3", "release 4", "release 5", "uncover"}));
+  // An adapter where no creation works keeps its window, and no report comes.
   graphics.calls.clear();
   graphics.creatable = {"0:hal:hw", "3:hal:hw"};
   ASSERT_TRUE(owner.InitDevice(std::pair{1024, 768}));
-  EXPECT_EQ(Count("release 1"), 1);
+  EXPECT_EQ(Count("cover 1"), 1);
+  EXPECT_EQ(Count("clear 1"), 0);
   EXPECT_EQ(Count("clear 3"), 1);
+  EXPECT_TRUE(g_reports.empty());
   graphics.creatable.clear();
-  // A failed clear stops the blanking of later adapters.
+  // A failed clear stops the blanking of later adapters; they are still covered.
   graphics.calls.clear();
   graphics.clearWorks = false;
   owner.InitDevice(std::pair{1024, 768});
   EXPECT_EQ(Count("clear 1"), 1);
   EXPECT_EQ(Count("create 3:hal:hw adapter 3"), 0);
+  EXPECT_EQ(Count("cover 3"), 1);
+}
+
+// With AllMonitors every adapter draws the same fireworks, at its own mode and shape; what fails on
+// a secondary monitor leaves that monitor black and the others drawing, without a report.
+TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
+  struct Case {
+    const char* name;
+    std::set<std::string> creatable;  // empty: every creation works
+    std::set<int> failingResources;   // slots whose painter can't be made (or restored)
+    std::map<int, std::vector<bool>> presents;
+    std::map<int, std::vector<DeviceStatus>> statuses;
+    std::vector<ViewRole> roles;          // after set-up and three frames
+    std::vector<std::string> thirdFrame;  // the graphics and content calls of the third frame
+  };
+  const std::vector<std::string> allDraw = {"clear 0", "begin 0", "advance", "draw 0",   "end 0",     "present 0",
+                                            "clear 1", "begin 1", "draw 1",  "end 1",    "present 1", "clear 4",
+                                            "begin 4", "draw 4",  "end 4",   "present 4"};
+  const Case cases[] = {
+      {"all draw, the animation moving on once a tick",
+       {},
+       {},
+       {},
+       {},
+       {ViewRole::Draw, ViewRole::Draw, ViewRole::None, ViewRole::None, ViewRole::Draw},
+       allDraw},
+      {"adapter 1 refuses every device: covered, no device",
+       {"0:hal:hw", "4:hal:hw"},
+       {},
+       {},
+       {},
+       {ViewRole::Draw, ViewRole::None, ViewRole::None, ViewRole::None, ViewRole::Draw},
+       {"clear 0", "begin 0", "advance", "draw 0", "end 0", "present 0", "clear 4", "begin 4", "draw 4", "end 4",
+        "present 4"}},
+      {"adapter 1's painter can't be made: kept black",
+       {},
+       {1},
+       {},
+       {},
+       {ViewRole::Draw, ViewRole::Blank, ViewRole::None, ViewRole::None, ViewRole::Draw},
+       {"clear 0", "begin 0", "advance", "draw 0", "end 0", "present 0", "clear 4", "begin 4", "draw 4", "end 4",
+        "present 4"}},
+      {"adapter 1 lost for a frame, then reset and restored while the others draw",
+       {},
+       {},
+       {{1, {false}}},
+       {{1, {DeviceStatus::Lost, DeviceStatus::Lost, DeviceStatus::Lost, DeviceStatus::NeedsReset}}},
+       {ViewRole::Draw, ViewRole::Draw, ViewRole::None, ViewRole::None, ViewRole::Draw},
+       {"clear 0", "begin 0", "advance", "draw 0", "end 0", "present 0", "release resources 1", "reset 1",
+        "restore resources 1", "clear 1", "begin 1", "draw 1", "end 1", "present 1", "clear 4", "begin 4", "draw 4",
+        "end 4", "present 4"}},
+      {"the main device lost: the others draw, and the animation still moves on once",
+       {},
+       {},
+       {{0, {false}}},
+       {{0, {DeviceStatus::Lost, DeviceStatus::Lost, DeviceStatus::Lost}}},
+       {ViewRole::Draw, ViewRole::Draw, ViewRole::None, ViewRole::None, ViewRole::Draw},
+       {"clear 1", "begin 1", "advance", "draw 1", "end 1", "present 1", "clear 4", "begin 4", "draw 4", "end 4",
+        "present 4"}},
+  };
+  for (const Case& c : cases) {
+    FakeGraphics fresh;
+    fresh.adapters = 5;  // more than the four that are blanked when the user doesn't ask
+    fresh.modes[1] = {1280, 1024, 75, X8R8G8B8};
+    fresh.modes[4] = {800, 600, 60, X8R8G8B8};
+    fresh.creatable = c.creatable;
+    g_reports.clear();
+    SceneOwner scene{fresh, Record};
+    settings::SceneSettings read;
+    read.displayWidth = 1024;
+    read.displayHeight = 768;
+    read.allMonitors = true;
+    scene.TakeSettings(read, fresh.modes[0]);
+    ASSERT_TRUE(scene.InitDevice(std::pair{1024, 768})) << c.name;
+    CountingContent content(fresh.calls);
+    content.failingResources = c.failingResources;
+    scene.CreateSecondaryResources(content);
+    fresh.presents = c.presents;
+    fresh.statuses = c.statuses;
+    scene.RenderFrame(content);
+    scene.RenderFrame(content);
+    fresh.calls.clear();
+    scene.RenderFrame(content);
+    EXPECT_EQ(fresh.calls, c.thirdFrame) << c.name;
+    EXPECT_EQ(content.frames, 3) << c.name;
+    std::vector<ViewRole> roles;
+    for (const View& view : scene.views) roles.push_back(view.role);
+    EXPECT_EQ(roles, c.roles) << c.name;
+    EXPECT_TRUE(g_reports.empty()) << c.name;
+  }
+}
+
+TEST_F(Scene, EachDrawingMonitorHasItsOwnModeAndShape) {
+  graphics.adapters = 3;
+  graphics.modes[1] = {1280, 1024, 75, X8R8G8B8};
+  graphics.modes[2] = {1920, 1080, 60, X8R8G8B8};
+  settings::SceneSettings read;
+  read.displayWidth = 800;
+  read.displayHeight = 600;
+  read.allMonitors = true;
+  owner.TakeSettings(read, graphics.modes[0]);
+  ASSERT_TRUE(owner.InitDevice(std::pair{1024, 768}));
+  ASSERT_EQ(owner.views.size(), 3u);
+  EXPECT_EQ(owner.views[0].presentation.width, 800u);  // the Display setting stays the main monitor's
+  EXPECT_FLOAT_EQ(owner.views[0].aspect, 800.0f / 600.0f);
+  EXPECT_EQ(owner.views[1].presentation.width, 1280u);
+  EXPECT_EQ(owner.views[1].presentation.refreshRate, 75u);
+  EXPECT_FLOAT_EQ(owner.views[1].aspect, 1.25f);
+  EXPECT_EQ(owner.views[2].presentation.height, 1080u);
+  EXPECT_FLOAT_EQ(owner.views[2].aspect, 1920.0f / 1080.0f);
+  // A preview is one view, whatever the setting.
+  ASSERT_TRUE(owner.InitDevice(std::pair{152, 112}, SaverWindowKind::Child));
+  EXPECT_EQ(owner.views.size(), 1u);
 }
 
 TEST_F(Scene, UnusableDisplaySizeNeverGivesTheCameraABadAspect) {
@@ -339,7 +482,8 @@ TEST_F(Scene, FrameSequenceAndDeviceLoss) {
 
   graphics.calls.clear();
   owner.RenderFrame(content);
-  EXPECT_EQ(graphics.calls, (std::vector<std::string>{"clear 0", "begin", "end", "present 0"}));
+  EXPECT_EQ(graphics.calls,
+            (std::vector<std::string>{"clear 0", "begin 0", "advance", "draw 0", "end 0", "present 0"}));
   EXPECT_EQ(content.frames, 1);
 
   // A failed clear ends the frame: nothing presented, nothing reset.
@@ -351,23 +495,23 @@ TEST_F(Scene, FrameSequenceAndDeviceLoss) {
 
   // A failed present of a device that is still fine: a plain reset.
   graphics.calls.clear();
-  graphics.presents = {false};
+  graphics.presents[0] = {false};
   owner.RenderFrame(content);
   EXPECT_EQ(graphics.calls.back(), "reset 0");
 
   // A lost device: no frames until it can be reset, then resources released, reset, restored.
   graphics.calls.clear();
-  graphics.presents = {false};
-  graphics.statuses = {DeviceStatus::Lost, DeviceStatus::Lost, DeviceStatus::Lost, DeviceStatus::NeedsReset};
+  graphics.presents[0] = {false};
+  graphics.statuses[0] = {DeviceStatus::Lost, DeviceStatus::Lost, DeviceStatus::Lost, DeviceStatus::NeedsReset};
   owner.RenderFrame(content);  // present fails; still lost
   const int framesBefore = content.frames;
   owner.RenderFrame(content);  // still lost: skipped
   owner.RenderFrame(content);  // can be reset now
   EXPECT_EQ(content.frames, framesBefore + 1);
-  EXPECT_EQ(Count("release resources"), 1);
+  EXPECT_EQ(Count("release resources 0"), 1);
   EXPECT_EQ(Count("reset 0"), 1);
-  EXPECT_EQ(Count("restore resources"), 1);
-  EXPECT_FALSE(owner.deviceLost);
+  EXPECT_EQ(Count("restore resources 0"), 1);
+  EXPECT_FALSE(owner.views[0].lost);
 
   // No device, no frame.
   SceneOwner noDevice{graphics, Record};
