@@ -32,6 +32,7 @@ void SettingsDialog::Load() {
   controls.SetSliderPosition(store.ReadInt("Hanabi", MaxLoad));
   controls.SetSliderRange(0, MaxLoad);
   controls.SetSliderTickFrequency(1);
+  controls.SetAllMonitors(store.ReadInt(AllMonitorsKey, 0) == 1);
 
   // The report asks to quit, which ends the dialog before anything could be chosen or saved.
   if (!modes.Open()) {
@@ -79,8 +80,18 @@ void SettingsDialog::Save() {
   for (const auto& write : writes) {
     if (!store.WriteText(write.key, write.text)) report(write.reportLine);
   }
+  // Unchecked leaves the file as it was before the option existed: without the key. A removal is
+  // reported only when it leaves the key behind (a file that can't be written at all has no key).
+  if (controls.AllMonitors()) {
+    if (!store.WriteText(AllMonitorsKey, "1")) report(reports::OptionDialog::WriteAllMonitors);
+  } else if (!store.RemoveKey(AllMonitorsKey) && HasKey(store, AllMonitorsKey)) {
+    report(reports::OptionDialog::WriteAllMonitors);
+  }
 }
 
-void SettingsDialog::Reset() { controls.SetSliderPosition(MaxLoad); }
+void SettingsDialog::Reset() {
+  controls.SetSliderPosition(MaxLoad);
+  controls.SetAllMonitors(false);
+}
 
 }  // namespace vizo::settings

@@ -12,13 +12,14 @@
 
 namespace vizo::settings {
 
-// Control ids of dialog template 2003.
+// Control ids of dialog templates 2003 and 2004.
 namespace control {
 inline constexpr int Ok = 1015;
 inline constexpr int Cancel = 1016;
 inline constexpr int Defaults = 1017;
 inline constexpr int LoadSlider = 1001;
 inline constexpr int ResolutionBox = 1013;
+inline constexpr int AllMonitors = 1018;
 }  // namespace control
 
 }  // namespace vizo::settings
@@ -26,7 +27,8 @@ inline constexpr int ResolutionBox = 1013;
 // The numbers of the dialog's error reports.
 namespace vizo::reports::OptionDialog {
 inline constexpr int NoDirect3D = 40, WriteHanabi = 93, WriteParticle = 95, WriteFlash = 98, WriteBack = 100,
-                     WriteSmoke = 102, WriteReflect = 104, WriteDisplay = 107, WriteBuffer = 109;
+                     WriteSmoke = 102, WriteReflect = 104, WriteDisplay = 107, WriteBuffer = 109,
+                     WriteAllMonitors = 111;
 }  // namespace vizo::reports::OptionDialog
 
 namespace vizo::settings {
@@ -57,7 +59,7 @@ class DisplayModeSource {
   virtual void Close() = 0;
 };
 
-// The dialog's two value controls.
+// The dialog's three value controls.
 class DialogControls {
  public:
   virtual ~DialogControls() = default;
@@ -69,6 +71,8 @@ class DialogControls {
   virtual int FindResolution(const std::string& text) = 0;  // case-insensitive; -1 if none
   virtual void SelectResolution(int index) = 0;             // -1 empties the edit field
   virtual std::string ResolutionText() = 0;                 // at most 49 characters
+  virtual void SetAllMonitors(bool checked) = 0;
+  virtual bool AllMonitors() = 0;
 };
 
 // The common error report, with the dialog's module filled in.

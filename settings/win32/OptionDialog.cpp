@@ -1,5 +1,5 @@
-// The settings dialog (template 2003): the Windows side of the load slider, the resolution box and
-// the display modes that Direct3D offers.
+// The settings dialog (template 2003, or 2004 in English): the Windows side of the load slider, the
+// resolution box, the every-monitor check box and the display modes that Direct3D offers.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -49,6 +49,12 @@ class Win32DialogControls final : public settings::DialogControls {
     char text[settings::ProfileTextSize] = {};
     GetDlgItemTextA(dialog_, settings::control::ResolutionBox, text, sizeof text);
     return text;
+  }
+  void SetAllMonitors(bool checked) override {
+    SendDlgItemMessageA(dialog_, settings::control::AllMonitors, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  bool AllMonitors() override {
+    return SendDlgItemMessageA(dialog_, settings::control::AllMonitors, BM_GETCHECK, 0, 0) == BST_CHECKED;
   }
 
  private:

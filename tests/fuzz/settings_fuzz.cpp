@@ -1,4 +1,4 @@
-// Arbitrary values for the eight keys of the settings file, through the reading and the
+// Arbitrary values for the nine keys of the settings file, through the reading and the
 // derivations, the scene's device set-up and a frame's animation, and the settings dialog.
 #include <algorithm>
 #include <cmath>
@@ -53,6 +53,9 @@ class FakeControls final : public settings::DialogControls {
   int position = 0;
   std::vector<std::string> entries;
   std::string editText;
+  bool allMonitors = false;
+  void SetAllMonitors(bool checked) override { allMonitors = checked; }
+  bool AllMonitors() override { return allMonitors; }
   void SetSliderPosition(int p) override { position = p; }
   void SetSliderRange(int minimum, int maximum) override { position = std::clamp(position, minimum, maximum); }
   void SetSliderTickFrequency(int) override {}
@@ -87,9 +90,10 @@ void NoReport(int) {}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // The input is the eight values one after the other, separated by newlines; a missing value
+  // The input is the nine values one after the other, separated by newlines; a missing value
   // is a missing key.
-  static const char* const keys[] = {"Hanabi", "Particle", "Flash", "Back", "Smoke", "Reflect", "Display", "Buffer"};
+  static const char* const keys[] = {"Hanabi",  "Particle", "Flash",  "Back",       "Smoke",
+                                     "Reflect", "Display",  "Buffer", "AllMonitors"};
   settings::testing::FakeProfileStore store;
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::size_t start = 0;
@@ -121,6 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   dialog.Load();
   FUZZ_CHECK(controls.position >= 0 && controls.position <= settings::MaxLoad);
   dialog.Save();
-  FUZZ_CHECK(store.writes.size() == 8);
+  FUZZ_CHECK(store.writes.size() == 9);
+  FUZZ_CHECK(store.keys.count("AllMonitors") == (controls.allMonitors ? 1u : 0u));
   return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
+#include <set>
 
 #include "fake_profile_store.h"
 #include "settings/settings_dialog.h"
@@ -28,7 +30,10 @@ class FakeControls final : public DialogControls {
   int tickFrequency = 0;
   std::vector<std::string> entries;
   std::string editText;
+  bool allMonitors = false;
 
+  void SetAllMonitors(bool checked) override { allMonitors = checked; }
+  bool AllMonitors() override { return allMonitors; }
   void SetSliderPosition(int p) override { position = std::clamp(p, minimum, maximum); }
   void SetSliderRange(int low, int high) override {
     minimum = low;
@@ -185,41 +190,85 @@ TEST_F(DialogFixture, WithoutDirect3DReportsAndListsNothing) {
   EXPECT_TRUE(controls.entries.empty());
 }
 
-TEST_F(DialogFixture, OkWritesAllEightKeysInOrder) {
-  dialog.Load();
-  controls.SetSliderPosition(7);
-  controls.editText = "1280x1024 typed";  // typed into the edit field
-  dialog.Save();
-  EXPECT_EQ(store.writes, (std::vector<std::pair<std::string, std::string>>{{"Hanabi", "7"},
-                                                                            {"Particle", "0"},
-                                                                            {"Flash", "0"},
-                                                                            {"Back", "0"},
-                                                                            {"Smoke", "0"},
-                                                                            {"Reflect", "0"},
-                                                                            {"Display", "1280x1024 typed"},
-                                                                            {"Buffer", ""}}));
+TEST_F(DialogFixture, OkWritesAllEightKeysInOrderThenSetsOrRemovesAllMonitors) {
+  for (const bool checked : {false, true}) {
+    store.writes.clear();
+    store.keys = {{"AllMonitors", "0"}};
+    dialog.Load();
+    controls.SetSliderPosition(7);
+    controls.editText = "1280x1024 typed";  // typed into the edit field
+    controls.allMonitors = checked;
+    dialog.Save();
+    EXPECT_EQ(store.writes,
+              (std::vector<std::pair<std::string, std::string>>{{"Hanabi", "7"},
+                                                                {"Particle", "0"},
+                                                                {"Flash", "0"},
+                                                                {"Back", "0"},
+                                                                {"Smoke", "0"},
+                                                                {"Reflect", "0"},
+                                                                {"Display", "1280x1024 typed"},
+                                                                {"Buffer", ""},
+                                                                {"AllMonitors", checked ? "1" : "(removed)"}}));
+    EXPECT_EQ(store.keys.count("AllMonitors"), checked ? 1u : 0u);
+  }
   EXPECT_TRUE(g_reports.empty());
 }
 
-TEST_F(DialogFixture, EveryFailedWriteIsReportedAndTheSaveGoesOn) {
-  store.failingKeys = {"Hanabi", "Particle", "Flash", "Back", "Smoke", "Reflect", "Display", "Buffer"};
-  dialog.Save();
-  EXPECT_EQ(store.writes.size(), 8u);
-  EXPECT_EQ(g_reports, (std::vector<int>{93, 95, 98, 100, 102, 104, 107, 109}));
-
-  g_reports.clear();
-  store.writes.clear();
-  store.failingKeys = {"Display"};
-  dialog.Save();
-  EXPECT_EQ(store.writes.size(), 8u);
-  EXPECT_EQ(g_reports, std::vector<int>{107});
+TEST_F(DialogFixture, ShowsAllMonitorsCheckedOnlyForExactlyOne) {
+  const struct {
+    std::optional<const char*> stored;
+    bool checked;
+  } cases[] = {{"1", true},    {"0", false}, {"2", false},         {"-1", false},
+               {"yes", false}, {"", false},  {std::nullopt, false}};
+  for (const auto& c : cases) {
+    FakeControls fresh;
+    fresh.allMonitors = !c.checked;
+    store.keys.clear();
+    if (c.stored) store.keys["AllMonitors"] = *c.stored;
+    SettingsDialog{fresh, modes, store, RecordReport}.Load();
+    EXPECT_EQ(fresh.allMonitors, c.checked) << c.stored.value_or("(absent)");
+  }
 }
 
-TEST_F(DialogFixture, DefaultsMovesOnlyTheSlider) {
-  store.keys = {{"Hanabi", "2"}, {"Display", "800 x 600"}};
+TEST_F(DialogFixture, EveryFailedWriteIsReportedAndTheSaveGoesOn) {
+  const struct {
+    std::set<std::string> failing;
+    bool checked;
+    bool keyStored;  // AllMonitors in the file before
+    std::vector<int> reports;
+  } cases[] = {
+      {{"Hanabi", "Particle", "Flash", "Back", "Smoke", "Reflect", "Display", "Buffer", "AllMonitors"},
+       false,
+       false,
+       {93, 95, 98, 100, 102, 104, 107, 109}},  // nothing to remove: no ninth report
+      {{"Hanabi", "Particle", "Flash", "Back", "Smoke", "Reflect", "Display", "Buffer", "AllMonitors"},
+       true,
+       false,
+       {93, 95, 98, 100, 102, 104, 107, 109, 111}},
+      {{"Display"}, false, true, {107}},
+      {{"AllMonitors"}, false, true, {111}},  // the key stays: the saver would still use it
+      {{"AllMonitors"}, true, false, {111}},
+  };
+  for (const auto& c : cases) {
+    g_reports.clear();
+    store.writes.clear();
+    store.keys.clear();
+    if (c.keyStored) store.keys["AllMonitors"] = "1";
+    store.failingKeys = c.failing;
+    controls.allMonitors = c.checked;
+    dialog.Save();
+    EXPECT_EQ(store.writes.size(), 9u);
+    EXPECT_EQ(g_reports, c.reports);
+  }
+}
+
+TEST_F(DialogFixture, DefaultsMovesTheSliderAndClearsAllMonitors) {
+  store.keys = {{"Hanabi", "2"}, {"Display", "800 x 600"}, {"AllMonitors", "1"}};
   dialog.Load();
+  ASSERT_TRUE(controls.allMonitors);
   dialog.Reset();
   EXPECT_EQ(controls.position, 10);
+  EXPECT_FALSE(controls.allMonitors);
   EXPECT_EQ(controls.editText, "800 x 600");
   EXPECT_TRUE(store.writes.empty());
 }

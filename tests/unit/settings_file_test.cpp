@@ -53,6 +53,17 @@ TEST(SceneSettings, FlagsAreTrueOnlyForExactlyOne) {
     EXPECT_EQ(s.smoke, c.flag);
     EXPECT_EQ(s.reflect, c.flag);
   }
+  // Every monitor only for exactly 1; absent, it stays off.
+  const struct {
+    std::optional<const char*> value;
+    bool on;
+  } allMonitors[] = {{"1", true},    {"0", false}, {"2", false},          {"-1", false},
+                     {"yes", false}, {"", false},  {std::nullopt, false}, {"01", true}};
+  for (const auto& c : allMonitors) {
+    std::map<std::string, std::string> file;
+    if (c.value) file["AllMonitors"] = *c.value;
+    EXPECT_EQ(Read(file).allMonitors, c.on) << c.value.value_or("(absent)");
+  }
   EXPECT_EQ(Read({{"Particle", "0"}}).particleCount, 0);
   EXPECT_EQ(Read({{"Particle", "7"}}).particleCount, 42);
 }

@@ -51,6 +51,12 @@ DialogLayout MeasureDialog(HWND dialog, int dpi) {
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     RECT r{};
     GetClientRect(child, &r);
+    // A check box's text starts behind its box.
+    char className[32] = {};
+    GetClassNameA(child, className, sizeof className);
+    const LONG_PTR type = GetWindowLongPtrW(child, GWL_STYLE) & BS_TYPEMASK;
+    if (lstrcmpiA(className, "Button") == 0 && (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX))
+      r.right -= MulDiv(13 + 4, dpi, 96);
     if (extent.cx > r.right) layout.clipped.push_back(text);
   }
   SelectObject(dc, previous);
@@ -74,16 +80,18 @@ struct LanguageRow {
 };
 
 const LanguageRow& RowOfThisRun() {
-  static const Words japanese{L"設定",
-                              {L"OK", L"キャンセル", L"初期設定", L"負荷", L"低", L"高", L"解像度"},
-                              L"何らかのエラーが発生したためアプリケーションを終了します",
-                              L"ファイル : ",
-                              L"行番号 : "};
-  static const Words english{L"Settings",
-                             {L"OK", L"Cancel", L"Defaults", L"Load", L"Low", L"High", L"Resolution"},
-                             L"An error occurred and the application will close.",
-                             L"File : ",
-                             L"Line : "};
+  static const Words japanese{
+      L"設定",
+      {L"OK", L"キャンセル", L"初期設定", L"負荷", L"低", L"高", L"解像度", L"すべてのモニターに表示"},
+      L"何らかのエラーが発生したためアプリケーションを終了します",
+      L"ファイル : ",
+      L"行番号 : "};
+  static const Words english{
+      L"Settings",
+      {L"OK", L"Cancel", L"Defaults", L"Load", L"Low", L"High", L"Resolution", L"Show on every monitor"},
+      L"An error occurred and the application will close.",
+      L"File : ",
+      L"Line : "};
   static const LanguageRow rows[] = {
       {"ja_JP", 0x0411, japanese}, {"en_US", 0x0409, english}, {"de_DE", 0x0407, english}};
   const char* lang = std::getenv("LANG");

@@ -16,6 +16,7 @@ constexpr int CancelButton = 1016;
 constexpr int DefaultsButton = 1017;
 constexpr int LoadSlider = 1001;
 constexpr int ResolutionBox = 1013;
+constexpr int AllMonitorsBox = 1018;
 
 // The settings dialog of a saver started with the given command line.
 class SettingsDialog : public ::testing::Test {
@@ -32,6 +33,7 @@ class SettingsDialog : public ::testing::Test {
 
   HWND Control(int id) const { return GetDlgItem(dialog_, id); }
   int SliderPosition() const { return static_cast<int>(SendMessageA(Control(LoadSlider), TBM_GETPOS, 0, 0)); }
+  bool AllMonitorsChecked() const { return SendMessageA(Control(AllMonitorsBox), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   // Texts are read with the wide calls: Wine passes the ANSI ones between processes garbled.
   std::string BoxText() const { return Narrow(WindowText(Control(ResolutionBox))); }
   std::vector<std::string> BoxEntries() const {
@@ -65,29 +67,61 @@ TEST_F(SettingsDialog, WithoutAFileShowsHighLoadAndTheDesktopSizeAmongTheOffered
   // The virtual desktop offers nine sizes from 320 x 200 up; those below 640 x 480 are left out
   // and the rest are sorted as text.
   EXPECT_EQ(BoxEntries(), (std::vector<std::string>{"1024 x 768", "640 x 480", "768 x 576", "800 x 600"}));
+  // The every-monitor box: unchecked, after the resolution box in the tab order and before the
+  // buttons (which start the template, so the order comes round to them).
+  EXPECT_EQ(WindowText(Control(AllMonitorsBox)), L"すべてのモニターに表示");
+  EXPECT_FALSE(AllMonitorsChecked());
+  EXPECT_EQ(GetNextDlgTabItem(dialog_, Control(ResolutionBox), FALSE), Control(AllMonitorsBox));
+  EXPECT_EQ(GetNextDlgTabItem(dialog_, Control(AllMonitorsBox), FALSE), Control(OkButton));
 
   Press(CancelButton);
   EXPECT_EQ(saver_->WaitForExit(), 1016u);
   EXPECT_FALSE(ReadFileBytes(SettingsPath()));  // Cancel wrote nothing
 }
 
-TEST_F(SettingsDialog, OkWritesExactlyTheEightKeysInOrder) {
-  ASSERT_TRUE(WriteFileBytes(SettingsPath(), "[main]\r\nHanabi=25\r\n"));
-  Open();
-  EXPECT_EQ(SliderPosition(), 10);  // the stored 25 shown within the slider's range
-  Press(OkButton);
-  EXPECT_EQ(saver_->WaitForExit(), 1015u);
-  EXPECT_EQ(ReadFileBytes(SettingsPath()), AllEightKeys("10", "1024 x 768"));
+TEST_F(SettingsDialog, OkWritesExactlyTheEightKeysInOrderAndAllMonitorsOnlyWhenChecked) {
+  // A key already in the file keeps its place when written.
+  const std::string keptInPlace =
+      "[main]\r\nHanabi=10\r\nAllMonitors=1\r\nParticle=0\r\nFlash=0\r\nBack=0\r\nSmoke=0\r\nReflect=0\r\n"
+      "Display=1024 x 768\r\nBuffer=\r\n";
+  const struct {
+    const char* stored;  // besides Hanabi=25
+    bool shownChecked;
+    bool clicked;  // the check box, once
+    std::string written;
+  } cases[] = {
+      {"", false, false, AllEightKeys("10", "1024 x 768")},
+      {"", false, true, AllEightKeys("10", "1024 x 768") + "AllMonitors=1\r\n"},
+      {"AllMonitors=1\r\n", true, true, AllEightKeys("10", "1024 x 768")},  // the key goes
+      {"AllMonitors=0\r\n", false, false, AllEightKeys("10", "1024 x 768")},
+      {"AllMonitors=yes\r\n", false, true, keptInPlace},
+      {"AllMonitors=1\r\n", true, false, keptInPlace},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(WriteFileBytes(SettingsPath(), std::string("[main]\r\nHanabi=25\r\n") + c.stored));
+    Open();
+    EXPECT_EQ(SliderPosition(), 10);  // the stored 25 shown within the slider's range
+    EXPECT_EQ(AllMonitorsChecked(), c.shownChecked) << c.stored;
+    if (c.clicked) {
+      Press(AllMonitorsBox);
+      ASSERT_TRUE(PumpUntil([&] { return AllMonitorsChecked() != c.shownChecked; })) << c.stored;
+    }
+    Press(OkButton);
+    EXPECT_EQ(saver_->WaitForExit(), 1015u);
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), c.written) << c.stored;
+  }
 }
 
-TEST_F(SettingsDialog, DefaultsMovesOnlyTheSliderAndCancelLeavesTheFileAsItWas) {
-  const std::string stored = "; kept as it is\r\n[main]\r\nHanabi=3\r\nDisplay=800 x 600\r\n";
+TEST_F(SettingsDialog, DefaultsMovesTheSliderClearsAllMonitorsAndCancelLeavesTheFileAsItWas) {
+  const std::string stored = "; kept as it is\r\n[main]\r\nHanabi=3\r\nDisplay=800 x 600\r\nAllMonitors=1\r\n";
   ASSERT_TRUE(WriteFileBytes(SettingsPath(), stored));
   Open();
   EXPECT_EQ(SliderPosition(), 3);
   EXPECT_EQ(BoxText(), "800 x 600");
+  EXPECT_TRUE(AllMonitorsChecked());
   Press(DefaultsButton);
   ASSERT_TRUE(PumpUntil([this] { return SliderPosition() == 10; }));
+  EXPECT_FALSE(AllMonitorsChecked());
   EXPECT_EQ(BoxText(), "800 x 600");
   Press(CancelButton);
   EXPECT_EQ(saver_->WaitForExit(), 1016u);

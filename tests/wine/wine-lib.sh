@@ -30,18 +30,25 @@ start_xvfb() {
   start_x_server "$1" "$2" Xvfb -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp
 }
 
-# start_two_monitors NAME_VAR PID_VAR LOGFILE: an X server that shows Wine two 1024 x 768
-# monitors side by side (Xorg's dummy driver; needs root).
+# start_two_monitors NAME_VAR PID_VAR LOGFILE [LAYOUT]: an X server that shows Wine two monitors side
+# by side (Xorg's dummy driver; needs root). LAYOUT "equal" (the default): two of 1024 x 768;
+# "unequal": a 1280 x 1024 to the right of the 1024 x 768 primary.
 start_two_monitors() {
   local -n out_display=$1 out_pid=$2
+  local mode=1024x768_60 line=(65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync)
+  case ${4:-equal} in
+    equal) ;;
+    unequal) mode=1280x1024_60 line=(109.00 1280 1368 1496 1712 1024 1027 1034 1063 -hsync +vsync) ;;  # cvt 1280 1024 60
+    *) echo "unknown monitor layout $4" >&2; return 1 ;;
+  esac
   start_x_server "$1" "$2" Xorg -config "$(dirname "${BASH_SOURCE[0]}")/xorg-two-monitors.conf" -noreset \
     -nolisten tcp -logfile "$3" || { echo "see $3" >&2; return 1; }
-  # The screen starts as one output; the second monitor is a second output to its right. Wine
-  # asks for the outputs without a probe, and until one has run it sees only the first: the last
-  # query probes.
-  if ! { DISPLAY=$out_display xrandr --newmode 1024x768_60 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync &&
-    DISPLAY=$out_display xrandr --addmode DUMMY1 1024x768_60 &&
-    DISPLAY=$out_display xrandr --output DUMMY1 --mode 1024x768_60 --right-of DUMMY0 &&
+  # The screen starts as one output; the second monitor is a second output to its right (the
+  # dummy driver grows the screen to fit). Wine asks for the outputs without a probe, and until one
+  # has run it sees only the first: the last query probes.
+  if ! { DISPLAY=$out_display xrandr --newmode "$mode" "${line[@]}" &&
+    DISPLAY=$out_display xrandr --addmode DUMMY1 "$mode" &&
+    DISPLAY=$out_display xrandr --output DUMMY1 --mode "$mode" --right-of DUMMY0 &&
     DISPLAY=$out_display xrandr >/dev/null; }; then
     echo "xrandr could not add the second monitor" >&2
     kill "$out_pid"

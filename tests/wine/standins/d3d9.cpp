@@ -1,6 +1,7 @@
 // Stands in for d3d9.dll in the system folder: forwards to Wine's own Direct3D 9 (kept there as
 // d3d9_wine.dll) and fails on command, for the fault cases of the saver. VIZO_D3D9_FAULT names the fault; what happened
-// goes to VIZO_STANDIN_LOG.
+// goes to VIZO_STANDIN_LOG. With VIZO_D3D9_ADAPTER set to a number, the fault hits only that adapter's devices.
+//   device        every device creation is refused
 //   hal-hw        creating a HAL device with hardware vertex processing is refused
 //   texture       every texture creation fails
 //   vertex-buffer every vertex buffer creation fails
@@ -10,6 +11,7 @@
 #define CINTERFACE
 #include <d3d9.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -17,10 +19,11 @@
 
 namespace {
 
-enum class Fault { None, HalHardware, Texture, VertexBuffer, Lost, ResetFails };
+enum class Fault { None, Device, HalHardware, Texture, VertexBuffer, Lost, ResetFails };
 enum class Phase { Normal, Lost, NeedsReset };
 
 Fault g_fault = Fault::None;
+int g_adapter = -1;  // the adapter the fault hits; -1: every one
 Phase g_phase = Phase::Normal;
 int g_presents = 0;
 int g_statusChecks = 0;  // since the loss
@@ -38,19 +41,32 @@ Fault FaultFromEnvironment() {
   const struct {
     const char* name;
     Fault fault;
-  } faults[] = {{"hal-hw", Fault::HalHardware},
-                {"texture", Fault::Texture},
-                {"vertex-buffer", Fault::VertexBuffer},
-                {"lost", Fault::Lost},
-                {"reset-fails", Fault::ResetFails}};
+  } faults[] = {{"device", Fault::Device},   {"hal-hw", Fault::HalHardware},
+                {"texture", Fault::Texture}, {"vertex-buffer", Fault::VertexBuffer},
+                {"lost", Fault::Lost},       {"reset-fails", Fault::ResetFails}};
   for (const auto& f : faults) {
     if (std::strcmp(name, f.name) == 0) return f.fault;
   }
   return Fault::None;
 }
 
+int AdapterFromEnvironment() {
+  char number[16] = {};
+  if (!GetEnvironmentVariableA("VIZO_D3D9_ADAPTER", number, sizeof number)) return -1;
+  return std::atoi(number);
+}
+
+bool Hits(UINT adapter) { return g_adapter < 0 || static_cast<UINT>(g_adapter) == adapter; }
+
+// Whether the fault hits this device: one of the chosen adapter's.
+bool Hits(IDirect3DDevice9* device) {
+  if (g_adapter < 0) return true;
+  D3DDEVICE_CREATION_PARAMETERS created{};
+  return SUCCEEDED(g_realDevice->GetCreationParameters(device, &created)) && Hits(created.AdapterOrdinal);
+}
+
 HRESULT WINAPI TestCooperativeLevel(IDirect3DDevice9* device) {
-  if (g_phase == Phase::Normal) return g_realDevice->TestCooperativeLevel(device);
+  if (g_phase == Phase::Normal || !Hits(device)) return g_realDevice->TestCooperativeLevel(device);
   ++g_statusChecks;
   if (g_phase == Phase::Lost && g_statusChecks >= 30) g_phase = Phase::NeedsReset;
   return g_phase == Phase::Lost ? D3DERR_DEVICELOST : D3DERR_DEVICENOTRESET;
@@ -58,6 +74,7 @@ HRESULT WINAPI TestCooperativeLevel(IDirect3DDevice9* device) {
 
 HRESULT WINAPI Present(IDirect3DDevice9* device, const RECT* source, const RECT* target, HWND window,
                        const RGNDATA* dirty) {
+  if (!Hits(device)) return g_realDevice->Present(device, source, target, window, dirty);
   if (g_phase != Phase::Normal) return D3DERR_DEVICELOST;
   const HRESULT result = g_realDevice->Present(device, source, target, window, dirty);
   if (FAILED(result)) return result;
@@ -71,6 +88,7 @@ HRESULT WINAPI Present(IDirect3DDevice9* device, const RECT* source, const RECT*
 }
 
 HRESULT WINAPI Reset(IDirect3DDevice9* device, D3DPRESENT_PARAMETERS* parameters) {
+  if (!Hits(device)) return g_realDevice->Reset(device, parameters);
   if (g_phase == Phase::Lost) return D3DERR_DEVICELOST;
   if (g_phase == Phase::NeedsReset && g_fault == Fault::ResetFails && g_resetsRefused < 3) {
     ++g_resetsRefused;
@@ -88,7 +106,7 @@ HRESULT WINAPI Reset(IDirect3DDevice9* device, D3DPRESENT_PARAMETERS* parameters
 
 HRESULT WINAPI CreateTexture(IDirect3DDevice9* device, UINT width, UINT height, UINT levels, DWORD usage,
                              D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* shared) {
-  if (g_fault == Fault::Texture) {
+  if (g_fault == Fault::Texture && Hits(device)) {
     StandinLog("texture refused");
     return E_OUTOFMEMORY;
   }
@@ -97,7 +115,7 @@ HRESULT WINAPI CreateTexture(IDirect3DDevice9* device, UINT width, UINT height, 
 
 HRESULT WINAPI CreateVertexBuffer(IDirect3DDevice9* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                   IDirect3DVertexBuffer9** buffer, HANDLE* shared) {
-  if (g_fault == Fault::VertexBuffer) {
+  if (g_fault == Fault::VertexBuffer && Hits(device)) {
     StandinLog("vertex buffer refused");
     return E_OUTOFMEMORY;
   }
@@ -108,7 +126,10 @@ HRESULT WINAPI CreateDevice(IDirect3D9* direct3d, UINT adapter, D3DDEVTYPE type,
                             D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) {
   const char* kind = type == D3DDEVTYPE_HAL ? "hal" : "ref";
   const char* vertices = (flags & D3DCREATE_HARDWARE_VERTEXPROCESSING) ? "hw" : "sw";
-  if (g_fault == Fault::HalHardware && type == D3DDEVTYPE_HAL && (flags & D3DCREATE_HARDWARE_VERTEXPROCESSING)) {
+  const bool refused =
+      Hits(adapter) && (g_fault == Fault::Device || (g_fault == Fault::HalHardware && type == D3DDEVTYPE_HAL &&
+                                                     (flags & D3DCREATE_HARDWARE_VERTEXPROCESSING)));
+  if (refused) {
     StandinLog("create %s %s refused", kind, vertices);
     return D3DERR_NOTAVAILABLE;
   }
@@ -142,6 +163,7 @@ extern "C" __declspec(dllexport) IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVers
   IDirect3D9* direct3d = create ? create(sdkVersion) : nullptr;
   if (!direct3d) return nullptr;
   g_fault = FaultFromEnvironment();
+  g_adapter = AdapterFromEnvironment();
   if (!g_realDirect3D) {
     g_realDirect3D = direct3d->lpVtbl;
     g_direct3DTable = *g_realDirect3D;
