@@ -65,4 +65,16 @@ FrameError CompareFrames(const gfx::Image& a, const gfx::Image& b) {
   return {total / (3 * n), farCount / n};
 }
 
+std::array<gfx::MipTexture, 7> ReferenceTextures(HMODULE saver) {
+  const char* names[] = {"img/hanabi0.bmp", "img/hanabi1.bmp", "img/hanabi2.bmp", "img/hanabi3.bmp",
+                         "img/hanabi4.bmp", "img/hanabi5.bmp", "img/flash.bmp"};
+  std::array<gfx::MipTexture, 7> textures;
+  for (size_t i = 0; i < textures.size(); ++i) {
+    HRSRC found = FindResourceA(saver, names[i], RT_BITMAP);
+    const auto* data = static_cast<const std::uint8_t*>(LockResource(LoadResource(saver, found)));
+    textures[i] = std::get<gfx::MipTexture>(gfx::TextureFromBitmap(data, SizeofResource(saver, found)));
+  }
+  return textures;
+}
+
 }  // namespace vizo::winetest

@@ -1,12 +1,15 @@
-// What the device tests share: a windowed test device, reading its frame back, and comparing
-// frames by error statistics.
+// What the device tests share: a windowed test device, reading its frame back, comparing frames by
+// error statistics, and the sprite images for the reference renderer.
 #pragma once
 
 #include <windows.h>
 
 #include <d3d9.h>
 
+#include <array>
+
 #include "gfxutil/image.h"
+#include "gfxutil/textured_raster.h"
 
 namespace vizo::winetest {
 
@@ -21,5 +24,9 @@ struct FrameError {
   double farShare = 0;  // share of pixels with a channel off by more than 24 steps
 };
 FrameError CompareFrames(const gfx::Image& a, const gfx::Image& b);
+
+// The seven sprite images of the saver's module as its texture loader makes them, for the
+// reference renderer.
+std::array<gfx::MipTexture, 7> ReferenceTextures(HMODULE saver);
 
 }  // namespace vizo::winetest

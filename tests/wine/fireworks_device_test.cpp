@@ -20,16 +20,6 @@ constexpr int Width = 320;
 constexpr int Height = 240;
 constexpr std::uint32_t Seed = 20261207;
 
-// The sprite images as the texture loader makes them: scaled to powers of two, with mipmaps.
-gfx::MipTexture ReferenceTexture(HMODULE module, const char* name) {
-  HRSRC found = FindResourceA(module, name, RT_BITMAP);
-  const auto* data = static_cast<const std::uint8_t*>(LockResource(LoadResource(module, found)));
-  const auto decoded = gfx::DecodeBitmap(data, SizeofResource(module, found));
-  const gfx::Image& image = std::get<gfx::Image>(decoded);
-  return {
-      gfx::MipChain(gfx::ScaleTriangle(image, gfx::NextPowerOfTwo(image.width), gfx::NextPowerOfTwo(image.height)))};
-}
-
 TEST(FireworksFrames, DeviceFramesMatchTheReferenceForAFixedSeed) {
   HMODULE saver = LoadLibraryExA(SaverPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(saver, nullptr);
@@ -45,10 +35,7 @@ TEST(FireworksFrames, DeviceFramesMatchTheReferenceForAFixedSeed) {
   ASSERT_TRUE(SUCCEEDED(painter.Init(device, saver)));
   ASSERT_NE(painter.effect, nullptr);
 
-  const char* names[] = {"img/hanabi0.bmp", "img/hanabi1.bmp", "img/hanabi2.bmp", "img/hanabi3.bmp",
-                         "img/hanabi4.bmp", "img/hanabi5.bmp", "img/flash.bmp"};
-  std::array<gfx::MipTexture, 7> textures;
-  for (size_t i = 0; i < 7; ++i) textures[i] = ReferenceTexture(saver, names[i]);
+  const std::array<gfx::MipTexture, 7> textures = ReferenceTextures(saver);
   renderer::HanabiAnimation referenceAnimation([]() -> std::uint32_t { return 0; });
   referenceAnimation.SetSeed(Seed);
 
