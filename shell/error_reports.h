@@ -49,6 +49,8 @@ inline constexpr ErrorReportInfo ErrorReports[] = {
     {"OptionDialog", 104, "The setting Reflect could not be saved.", SettingsWritable},
     {"OptionDialog", 107, "The resolution could not be saved.", SettingsWritable},
     {"OptionDialog", 109, "The setting Buffer could not be saved.", SettingsWritable},
+    {"OptionDialog", 111, "The setting AllMonitors (Show on every monitor) could not be saved or taken out.",
+     SettingsWritable},
 };
 
 }  // namespace vizo::shell

@@ -1,7 +1,9 @@
-// The processor's share of one fireworks frame: the camera, and 1000 calls of animation,
-// parameter setting and effect constants, with a device that does nothing.
+// The processor's share of one fireworks frame: the camera and 1000 calls of animation, once, then
+// for each view (monitor) its projection and 1000 calls of parameter setting and effect constants,
+// with a device that does nothing.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "gfxutil/effect_definition.h"
@@ -13,7 +15,7 @@ namespace vizo::bench {
 
 class FrameCpuWork {
  public:
-  explicit FrameCpuWork(std::int32_t spacing) : spacing_(spacing) {
+  explicit FrameCpuWork(std::int32_t spacing, int views = 1) : spacing_(spacing), views_(views) {
     animation_.SetSeed(1);
     camera_.SetAspect(1024, 768);
   }
@@ -22,10 +24,19 @@ class FrameCpuWork {
   template <typename Keep>
   void Frame(Keep&& keep) {
     camera_.Update();
-    const gfx::Matrix viewProjection = camera_.ViewProjection();
-    values_.SetFloats(view_, &viewProjection.m[0][0], 16);
-    for (int i = 0; i < 1000; ++i) {
-      const auto d = animation_.Next(spacing_, i);
+    for (int i = 0; i < 1000; ++i) sprites_[static_cast<std::size_t>(i)] = animation_.Next(spacing_, i);
+    for (int view = 0; view < views_; ++view) {
+      // The other monitors are 1280 x 1024.
+      const gfx::Matrix viewProjection = (view == 0 ? camera_ : camera_.WithAspect(1.25f)).ViewProjection();
+      values_.SetFloats(view_, &viewProjection.m[0][0], 16);
+      DrawView(keep);
+    }
+  }
+
+ private:
+  template <typename Keep>
+  void DrawView(Keep& keep) {
+    for (const renderer::SpriteDraw& d : sprites_) {
       values_.SetFloats(exp_, &d.coronaExp, 1);
       values_.SetFloats(size_, &d.coronaSize, 1);
       values_.SetFloats(turn_, &d.turn, 1);
@@ -37,7 +48,6 @@ class FrameCpuWork {
     }
   }
 
- private:
   const gfx::EffectDefinition& effect_ = renderer::CoronaEffect();
   gfx::ParameterValues values_{effect_.parameters};
   const gfx::ParameterHandle size_ = values_.Find("coronaSize"), exp_ = values_.Find("coronaExp"),
@@ -47,7 +57,9 @@ class FrameCpuWork {
   renderer::OrbitCamera camera_;
   gfx::ConstantBlock<gfx::VertexConstantCount> vertex_;
   gfx::ConstantBlock<gfx::PixelConstantCount> pixel_;
+  std::array<renderer::SpriteDraw, 1000> sprites_{};
   std::int32_t spacing_;
+  int views_;
 };
 
 }  // namespace vizo::bench
