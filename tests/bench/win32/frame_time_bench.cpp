@@ -20,25 +20,12 @@
 #include "renderer/corona_reference.h"
 #include "renderer/win32/cameraObject.h"
 #include "renderer/win32/hanabiPainter.h"
+#include "tests/bench/win32/device_timing.h"
 
 namespace {
 
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Waits for the device to finish, so that each frame's time includes its drawing.
-void Finish(IDirect3DDevice9* device) {
-  IDirect3DQuery9* query = nullptr;
-  if (SUCCEEDED(device->CreateQuery(D3DQUERYTYPE_EVENT, &query))) {
-    query->Issue(D3DISSUE_END);
-    while (query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE) {
-    }
-    query->Release();
-  }
-}
+using vizo::bench::Finish;
+using vizo::bench::Milliseconds;
 
 struct Sprite {
   float vertex[10][4];

@@ -8,52 +8,17 @@
 #include <d3d9.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "renderer/win32/ScreenMain.h"
+#include "tests/bench/counting_new.h"
+#include "tests/bench/win32/device_timing.h"
 
-namespace {
-
-std::atomic<long> g_allocations{0};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-// These deletes pair with the new above; GCC can't see that and warns.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
-
-namespace {
-
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Waits until the device has drawn everything it was given.
-void Finish(IDirect3DDevice9* device) {
-  IDirect3DQuery9* query = nullptr;
-  if (device && SUCCEEDED(device->CreateQuery(D3DQUERYTYPE_EVENT, &query))) {
-    query->Issue(D3DISSUE_END);
-    while (query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE) {
-    }
-    query->Release();
-  }
-}
-
-}  // namespace
+using vizo::bench::Finish;
+using vizo::bench::g_allocations;
+using vizo::bench::Milliseconds;
 
 int main(int argc, char** argv) {
   const bool allMonitors = argc > 1 && std::strcmp(argv[1], "on") == 0;
