@@ -117,6 +117,21 @@ class CountingContent final : public FrameContent {
 std::vector<int> g_reports;
 void Record(int line) { g_reports.push_back(line); }
 
+// A frame's calls when these slots draw, the first moving the animation on; the recovered slot's
+// device is reset first.
+std::vector<std::string> FrameCalls(std::initializer_list<int> slots, int recovered = -1) {
+  std::vector<std::string> calls;
+  for (const int slot : slots) {
+    const std::string n = std::to_string(slot);
+    if (slot == recovered)
+      calls.insert(calls.end(), {"release resources " + n, "reset " + n, "restore resources " + n});
+    calls.insert(calls.end(), {"clear " + n, "begin " + n});
+    if (slot == *slots.begin()) calls.push_back("advance");
+    calls.insert(calls.end(), {"draw " + n, "end " + n, "present " + n});
+  }
+  return calls;
+}
+
 struct Scene : ::testing::Test {
   FakeGraphics graphics;
   SceneOwner owner{graphics, Record};
@@ -328,8 +343,7 @@ TEST_F(Scene, SecondaryMonitorsAreBlankedOnlyInFullScreen) {
   CountingContent content(graphics.calls);
   graphics.calls.clear();
   owner.RenderFrame(content);
-  EXPECT_EQ(graphics.calls,
-            (std::vector<std::string>{"clear 0", "begin 0", "advance", "draw 0", "end 0", "present 0"}));
+  EXPECT_EQ(graphics.calls, FrameCalls({0}));
   // They go, devices first, then the windows, when the saver does.
   graphics.calls.clear();
   owner.EndBlanking();
@@ -356,60 +370,36 @@ TEST_F(Scene, SecondaryMonitorsAreBlankedOnlyInFullScreen) {
 // With AllMonitors every adapter draws the same fireworks, at its own mode and shape; what fails on
 // a secondary monitor leaves that monitor black and the others drawing, without a report.
 TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
+  using enum ViewRole;
+  const auto lostFor = [](int checks) {
+    std::vector<DeviceStatus> lost(static_cast<size_t>(checks), DeviceStatus::Lost);
+    lost.push_back(DeviceStatus::NeedsReset);
+    return lost;
+  };
   struct Case {
     const char* name;
     std::set<std::string> creatable;  // empty: every creation works
     std::set<int> failingResources;   // slots whose painter can't be made (or restored)
-    std::map<int, std::vector<bool>> presents;
-    std::map<int, std::vector<DeviceStatus>> statuses;
-    std::vector<ViewRole> roles;          // after set-up and three frames
-    std::vector<std::string> thirdFrame;  // the graphics and content calls of the third frame
+    int lostSlot;                     // its first present fails; -1: none
+    std::vector<DeviceStatus> statuses;
+    std::vector<ViewRole> roles;  // after set-up and three frames
+    std::vector<std::string> thirdFrame;
   };
-  const std::vector<std::string> allDraw = {"clear 0", "begin 0", "advance", "draw 0",   "end 0",     "present 0",
-                                            "clear 1", "begin 1", "draw 1",  "end 1",    "present 1", "clear 4",
-                                            "begin 4", "draw 4",  "end 4",   "present 4"};
+  // clang-format off
   const Case cases[] = {
       {"all draw, the animation moving on once a tick",
-       {},
-       {},
-       {},
-       {},
-       {ViewRole::Draw, ViewRole::Draw, ViewRole::None, ViewRole::None, ViewRole::Draw},
-       allDraw},
+       {}, {}, -1, {}, {Draw, Draw, None, None, Draw}, FrameCalls({0, 1, 4})},
       {"adapter 1 refuses every device: covered, no device",
-       {"0:hal:hw", "4:hal:hw"},
-       {},
-       {},
-       {},
-       {ViewRole::Draw, ViewRole::None, ViewRole::None, ViewRole::None, ViewRole::Draw},
-       {"clear 0", "begin 0", "advance", "draw 0", "end 0", "present 0", "clear 4", "begin 4", "draw 4", "end 4",
-        "present 4"}},
+       {"0:hal:hw", "4:hal:hw"}, {}, -1, {}, {Draw, None, None, None, Draw}, FrameCalls({0, 4})},
       {"adapter 1's painter can't be made: kept black",
-       {},
-       {1},
-       {},
-       {},
-       {ViewRole::Draw, ViewRole::Blank, ViewRole::None, ViewRole::None, ViewRole::Draw},
-       {"clear 0", "begin 0", "advance", "draw 0", "end 0", "present 0", "clear 4", "begin 4", "draw 4", "end 4",
-        "present 4"}},
-      {"adapter 1 lost for a frame, then reset and restored while the others draw",
-       {},
-       {},
-       {{1, {false}}},
-       {{1, {DeviceStatus::Lost, DeviceStatus::Lost, DeviceStatus::Lost, DeviceStatus::NeedsReset}}},
-       {ViewRole::Draw, ViewRole::Draw, ViewRole::None, ViewRole::None, ViewRole::Draw},
-       {"clear 0", "begin 0", "advance", "draw 0", "end 0", "present 0", "release resources 1", "reset 1",
-        "restore resources 1", "clear 1", "begin 1", "draw 1", "end 1", "present 1", "clear 4", "begin 4", "draw 4",
-        "end 4", "present 4"}},
+       {}, {1}, -1, {}, {Draw, Blank, None, None, Draw}, FrameCalls({0, 4})},
+      {"adapter 1 lost, then reset and restored while the others draw",
+       {}, {}, 1, lostFor(3), {Draw, Draw, None, None, Draw}, FrameCalls({0, 1, 4}, 1)},
       {"the main device lost: the others draw, and the animation still moves on once",
-       {},
-       {},
-       {{0, {false}}},
-       {{0, {DeviceStatus::Lost, DeviceStatus::Lost, DeviceStatus::Lost}}},
-       {ViewRole::Draw, ViewRole::Draw, ViewRole::None, ViewRole::None, ViewRole::Draw},
-       {"clear 1", "begin 1", "advance", "draw 1", "end 1", "present 1", "clear 4", "begin 4", "draw 4", "end 4",
-        "present 4"}},
+       {}, {}, 0, {DeviceStatus::Lost, DeviceStatus::Lost, DeviceStatus::Lost}, {Draw, Draw, None, None, Draw},
+       FrameCalls({1, 4})},
   };
+  // clang-format on
   for (const Case& c : cases) {
     FakeGraphics fresh;
     fresh.adapters = 5;  // more than the four that are blanked when the user doesn't ask
@@ -427,8 +417,10 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
     CountingContent content(fresh.calls);
     content.failingResources = c.failingResources;
     scene.CreateSecondaryResources(content);
-    fresh.presents = c.presents;
-    fresh.statuses = c.statuses;
+    if (c.lostSlot >= 0) {
+      fresh.presents[c.lostSlot] = {false};
+      fresh.statuses[c.lostSlot] = c.statuses;
+    }
     scene.RenderFrame(content);
     scene.RenderFrame(content);
     fresh.calls.clear();
@@ -482,8 +474,7 @@ TEST_F(Scene, FrameSequenceAndDeviceLoss) {
 
   graphics.calls.clear();
   owner.RenderFrame(content);
-  EXPECT_EQ(graphics.calls,
-            (std::vector<std::string>{"clear 0", "begin 0", "advance", "draw 0", "end 0", "present 0"}));
+  EXPECT_EQ(graphics.calls, FrameCalls({0}));
   EXPECT_EQ(content.frames, 1);
 
   // A failed clear ends the frame: nothing presented, nothing reset.
