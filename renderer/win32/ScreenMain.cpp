@@ -234,14 +234,13 @@ bool ScreenMain::InitDevice(HWND window) {
 
 bool ScreenMain::InitPainter() {
   if (!scene.hasDevice) return true;  // an empty preview pane: nothing to draw into
-  if (FAILED(painter.Init(graphics.Device()))) {
-    vizo::win32::ReportError(__FILE__, reports::ScreenMain::NoPainter);
-    return false;
-  }
+  const bool made = SUCCEEDED(painter.Init(graphics.Device()));
+  if (!made) vizo::win32::ReportError(__FILE__, reports::ScreenMain::NoPainter);
+  // Every monitor that draws has its painter, or is black, whatever became of the main one's.
   otherPainters.resize(scene.views.size());
   FireworksFrame frame(*this);
   scene.CreateSecondaryResources(frame);
-  return true;
+  return made;
 }
 
 void ScreenMain::RenderFrame() {
