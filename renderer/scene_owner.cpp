@@ -187,15 +187,17 @@ bool SceneOwner::Fail(int line) {
 void SceneOwner::CreateSecondaryResources(FrameContent& content) {
   for (std::size_t slot = 1; slot < views.size(); ++slot) {
     if (views[slot].role == ViewRole::Draw && !content.CreateResources(static_cast<int>(slot))) {
-      content.ReleaseDeviceResources(static_cast<int>(slot));
-      StopDrawing(static_cast<int>(slot));
+      StopDrawing(static_cast<int>(slot), content);
     }
   }
 }
 
 // A secondary monitor whose fireworks can't go on is kept black instead, without a report.
-void SceneOwner::StopDrawing(int slot) {
-  views[static_cast<std::size_t>(slot)].role = ViewRole::Blank;
+void SceneOwner::StopDrawing(int slot, FrameContent& content) {
+  content.ReleaseDeviceResources(slot);
+  View& view = views[static_cast<std::size_t>(slot)];
+  view.role = ViewRole::Blank;
+  view.lost = false;
   if (graphics.Clear(slot)) graphics.Present(slot);
 }
 
@@ -206,11 +208,7 @@ bool SceneOwner::RecoverLostDevice(int slot, FrameContent& content) {
   content.ReleaseDeviceResources(slot);
   if (!graphics.Reset(slot, view.presentation)) return false;
   if (!content.RestoreDeviceResources(slot)) {
-    if (slot != 0) {
-      view.lost = false;
-      content.ReleaseDeviceResources(slot);
-      StopDrawing(slot);
-    }
+    if (slot != 0) StopDrawing(slot, content);
     return false;
   }
   view.lost = false;

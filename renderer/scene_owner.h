@@ -139,7 +139,7 @@ struct SceneOwner {
  private:
   void SetUpSecondaryMonitors();
   void RenderView(int slot, FrameContent& content, bool& advanced);
-  void StopDrawing(int slot);
+  void StopDrawing(int slot, FrameContent& content);
   // A device's kind: what was asked first, or what a creation came to.
   struct DeviceKind {
     DeviceType type;

@@ -58,12 +58,11 @@ class FireworksFrame final : public FrameContent {
     auto& painter = owner_.otherPainters[static_cast<size_t>(slot)];
     painter = std::make_unique<HanabiPainter>();
     painter->reportsFailures = false;
-    return SUCCEEDED(painter->Init(owner_.graphics.Device(slot))) && painter->effect;
+    return SUCCEEDED(painter->Init(owner_.graphics.Device(slot)));
   }
   void ReleaseDeviceResources(int slot) override { owner_.PainterFor(slot).ReleaseDeviceObjects(); }
   bool RestoreDeviceResources(int slot) override {
-    HanabiPainter& painter = owner_.PainterFor(slot);
-    return SUCCEEDED(painter.RestoreDeviceObjects(owner_.graphics.Device(slot))) && (slot == 0 || painter.effect);
+    return SUCCEEDED(owner_.PainterFor(slot).RestoreDeviceObjects(owner_.graphics.Device(slot)));
   }
 
  private:
@@ -218,6 +217,10 @@ ScreenMain::ScreenMain() : scene{graphics, ReportScreenMain} {
 ScreenMain::~ScreenMain() {
   graphics.ReleaseAll();
   painter.Release();
+  ReleaseOtherPainters();
+}
+
+void ScreenMain::ReleaseOtherPainters() {
   for (auto& other : otherPainters) {
     if (other) other->Release();
   }
@@ -249,10 +252,7 @@ void ScreenMain::RenderFrame() {
 }
 
 void ScreenMain::EndBlanking() {
-  // Each painter before its device.
-  for (auto& other : otherPainters) {
-    if (other) other->Release();
-  }
+  ReleaseOtherPainters();  // each painter before its device
   scene.EndBlanking();
 }
 

@@ -74,6 +74,9 @@ struct ScreenMain {
   void RenderFrame();
   void EndBlanking();
   HanabiPainter& PainterFor(int slot);
+
+ private:
+  void ReleaseOtherPainters();
 };
 
 ScreenMain& TheScreenMain();

@@ -68,15 +68,18 @@ HRESULT HanabiPainter::CreateQuad(IDirect3DDevice9* device) {
   return S_OK;
 }
 
-// An effect the device can't run is not fatal: the reason is shown and frames stay black.
-void HanabiPainter::CreateEffect(IDirect3DDevice9* device) {
+// An effect the device can't run is not fatal for the main monitor: the reason is shown and frames
+// stay black. A painter that doesn't report has no way to show it, and fails instead.
+HRESULT HanabiPainter::CreateEffect(IDirect3DDevice9* device) {
   std::string message;
   if (FAILED(gfx::win32::D3DEffect::Create(device, CoronaEffect(), effect, message))) {
-    if (reportsFailures) MessageBoxA(nullptr, message.c_str(), "ERROR", MB_OK);
-    return;
+    if (!reportsFailures) return E_FAIL;
+    MessageBoxA(nullptr, message.c_str(), "ERROR", MB_OK);
+    return S_OK;
   }
   technique = effect->GetTechniqueByName("hanabi");
   for (size_t i = 0; i < parameters.size(); ++i) parameters[i] = effect->GetParameterByName(ParameterNames[i]);
+  return S_OK;
 }
 
 HRESULT HanabiPainter::Init(IDirect3DDevice9* device, HMODULE resources) {
@@ -87,8 +90,7 @@ HRESULT HanabiPainter::Init(IDirect3DDevice9* device, HMODULE resources) {
       return E_FAIL;
     }
   }
-  CreateEffect(device);
-  return S_OK;
+  return CreateEffect(device);
 }
 
 void HanabiPainter::ReleaseDeviceObjects() {
@@ -98,8 +100,7 @@ void HanabiPainter::ReleaseDeviceObjects() {
 
 HRESULT HanabiPainter::RestoreDeviceObjects(IDirect3DDevice9* device) {
   if (FAILED(CreateQuad(device))) return E_FAIL;
-  CreateEffect(device);
-  return S_OK;
+  return CreateEffect(device);
 }
 
 HRESULT HanabiPainter::Begin(const OrbitCamera& camera) {

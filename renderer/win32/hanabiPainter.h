@@ -54,7 +54,7 @@ struct HanabiPainter {
  private:
   HRESULT CreateQuad(IDirect3DDevice9* device);
   void Report(int line) const;
-  void CreateEffect(IDirect3DDevice9* device);
+  HRESULT CreateEffect(IDirect3DDevice9* device);
 };
 
 }  // namespace vizo::renderer::win32

@@ -35,11 +35,9 @@ TEST(OrbitCamera, CirclesTheOriginADegreeAFrame) {
   // Another monitor's picture: the same eye, the projection of its own shape, the camera untouched.
   const OrbitCamera wide = camera.WithAspect(1.25f);
   EXPECT_EQ(wide.view, camera.view);
-  EXPECT_EQ(wide.aspect, 1.25f);
   EXPECT_NEAR(wide.projection.m[0][0], 2.41421f / 1.25f, 1e-5f);
   EXPECT_EQ(wide.projection.m[1][1], camera.projection.m[1][1]);
   EXPECT_EQ(camera.WithAspect(camera.aspect).projection, camera.projection);
-  EXPECT_NEAR(camera.projection.m[0][0], 1.81066f, 1e-5f);
 }
 
 TEST(OrbitCamera, AngleUsesTheFloatHalfDegreeAndTheStepWrapsAt32Bits) {

@@ -404,16 +404,22 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
     FakeGraphics fresh;
     fresh.adapters = 5;  // more than the four that are blanked when the user doesn't ask
     fresh.modes[1] = {1280, 1024, 75, X8R8G8B8};
-    fresh.modes[4] = {800, 600, 60, X8R8G8B8};
+    fresh.modes[4] = {1920, 1080, 60, X8R8G8B8};
     fresh.creatable = c.creatable;
     g_reports.clear();
     SceneOwner scene{fresh, Record};
     settings::SceneSettings read;
-    read.displayWidth = 1024;
-    read.displayHeight = 768;
+    read.displayWidth = 800;
+    read.displayHeight = 600;
     read.allMonitors = true;
     scene.TakeSettings(read, fresh.modes[0]);
     ASSERT_TRUE(scene.InitDevice(std::pair{1024, 768})) << c.name;
+    // Each at its own mode and shape; the Display setting stays the main monitor's.
+    EXPECT_EQ(scene.views[0].presentation.width, 800u);
+    EXPECT_FLOAT_EQ(scene.views[0].aspect, 800.0f / 600.0f);
+    EXPECT_EQ(scene.views[4].presentation.height, 1080u);
+    EXPECT_EQ(scene.views[4].presentation.refreshRate, 60u);
+    EXPECT_FLOAT_EQ(scene.views[4].aspect, 1920.0f / 1080.0f);
     CountingContent content(fresh.calls);
     content.failingResources = c.failingResources;
     scene.CreateSecondaryResources(content);
@@ -431,30 +437,10 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
     for (const View& view : scene.views) roles.push_back(view.role);
     EXPECT_EQ(roles, c.roles) << c.name;
     EXPECT_TRUE(g_reports.empty()) << c.name;
+    // A preview is one view, whatever the setting.
+    ASSERT_TRUE(scene.InitDevice(std::pair{152, 112}, SaverWindowKind::Child));
+    EXPECT_EQ(scene.views.size(), 1u);
   }
-}
-
-TEST_F(Scene, EachDrawingMonitorHasItsOwnModeAndShape) {
-  graphics.adapters = 3;
-  graphics.modes[1] = {1280, 1024, 75, X8R8G8B8};
-  graphics.modes[2] = {1920, 1080, 60, X8R8G8B8};
-  settings::SceneSettings read;
-  read.displayWidth = 800;
-  read.displayHeight = 600;
-  read.allMonitors = true;
-  owner.TakeSettings(read, graphics.modes[0]);
-  ASSERT_TRUE(owner.InitDevice(std::pair{1024, 768}));
-  ASSERT_EQ(owner.views.size(), 3u);
-  EXPECT_EQ(owner.views[0].presentation.width, 800u);  // the Display setting stays the main monitor's
-  EXPECT_FLOAT_EQ(owner.views[0].aspect, 800.0f / 600.0f);
-  EXPECT_EQ(owner.views[1].presentation.width, 1280u);
-  EXPECT_EQ(owner.views[1].presentation.refreshRate, 75u);
-  EXPECT_FLOAT_EQ(owner.views[1].aspect, 1.25f);
-  EXPECT_EQ(owner.views[2].presentation.height, 1080u);
-  EXPECT_FLOAT_EQ(owner.views[2].aspect, 1920.0f / 1080.0f);
-  // A preview is one view, whatever the setting.
-  ASSERT_TRUE(owner.InitDevice(std::pair{152, 112}, SaverWindowKind::Child));
-  EXPECT_EQ(owner.views.size(), 1u);
 }
 
 TEST_F(Scene, UnusableDisplaySizeNeverGivesTheCameraABadAspect) {

@@ -214,22 +214,6 @@ TEST_F(DialogFixture, OkWritesAllEightKeysInOrderThenSetsOrRemovesAllMonitors) {
   EXPECT_TRUE(g_reports.empty());
 }
 
-TEST_F(DialogFixture, ShowsAllMonitorsCheckedOnlyForExactlyOne) {
-  const struct {
-    std::optional<const char*> stored;
-    bool checked;
-  } cases[] = {{"1", true},    {"0", false}, {"2", false},         {"-1", false},
-               {"yes", false}, {"", false},  {std::nullopt, false}};
-  for (const auto& c : cases) {
-    FakeControls fresh;
-    fresh.allMonitors = !c.checked;
-    store.keys.clear();
-    if (c.stored) store.keys["AllMonitors"] = *c.stored;
-    SettingsDialog{fresh, modes, store, RecordReport}.Load();
-    EXPECT_EQ(fresh.allMonitors, c.checked) << c.stored.value_or("(absent)");
-  }
-}
-
 TEST_F(DialogFixture, EveryFailedWriteIsReportedAndTheSaveGoesOn) {
   const struct {
     std::set<std::string> failing;
