@@ -134,7 +134,16 @@ TEST_F(SettingsDialog, TypedTextIsStoredAsTyped) {
   RECT box{};
   GetWindowRect(Control(ResolutionBox), &box);
   ASSERT_TRUE(PlaceCursor(box.left + 10, (box.top + box.bottom) / 2));
-  ClickLeftButton();
+  // Typed keys go where the keyboard focus is: click until the edit field has it (a click that
+  // comes while the new dialog is still being made active is now and then lost).
+  HWND edit = GetWindow(Control(ResolutionBox), GW_CHILD);
+  ASSERT_TRUE(PumpUntil([&] {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (GetGUIThreadInfo(saver_->MainThreadId(), &thread) && thread.hwndFocus == edit) return true;
+    ClickLeftButton();
+    return false;
+  }));
   for (const char key : std::string("1280X960"))
     PressKey(static_cast<WORD>(key));  // virtual keys of digits and letters
   ASSERT_TRUE(PumpUntil([this] { return BoxText() == "1280x960"; })) << BoxText();
