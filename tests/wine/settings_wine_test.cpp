@@ -130,19 +130,16 @@ TEST_F(SettingsDialog, TypedTextIsStoredAsTyped) {
   ASSERT_TRUE(WriteFileBytes(SettingsPath(), "[main]\r\nHanabi=4\r\nDisplay=1024x768\r\n"));
   Open();
   EXPECT_EQ(BoxText(), "");  // no entry equals the stored text
-  // Click into the box's edit field and type.
-  RECT box{};
-  GetWindowRect(Control(ResolutionBox), &box);
-  ASSERT_TRUE(PlaceCursor(box.left + 10, (box.top + box.bottom) / 2));
-  // Typed keys go where the keyboard focus is: click until the edit field has it (a click that
-  // comes while the new dialog is still being made active is now and then lost).
+  // Typed keys go where the keyboard focus is: move it to the box (whose edit field takes it) the
+  // way the dialog's own tab handling does; a click now and then came while the new dialog was still
+  // being made active and was lost.
   HWND edit = GetWindow(Control(ResolutionBox), GW_CHILD);
+  PostMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(ResolutionBox)), TRUE);
   ASSERT_TRUE(PumpUntil([&] {
     GUITHREADINFO thread{};
     thread.cbSize = sizeof thread;
-    if (GetGUIThreadInfo(saver_->MainThreadId(), &thread) && thread.hwndFocus == edit) return true;
-    ClickLeftButton();
-    return false;
+    return GetGUIThreadInfo(saver_->MainThreadId(), &thread) && thread.hwndFocus == edit &&
+           GetForegroundWindow() == dialog_;
   }));
   for (const char key : std::string("1280X960"))
     PressKey(static_cast<WORD>(key));  // virtual keys of digits and letters
