@@ -12,7 +12,11 @@ std::string ProgramDir() {
   return dir.substr(0, dir.find_last_of("\\/"));
 }
 
-std::string SaverPath() { return ProgramDir() + "\\vizovizo.scr"; }
+std::string SaverPath() {
+  char other[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableA("VIZO_SAVER", other, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? std::string(other) : ProgramDir() + "\\vizovizo.scr";
+}
 
 bool InstallInSystemFolder(const std::string& standIn, const char* name, const char* keepAs) {
   char system[MAX_PATH] = {};

@@ -16,6 +16,7 @@ inline constexpr DWORD DefaultTimeoutMs = 15000;
 
 // The folder of the running test program; the saver and the stand-in components are built there.
 std::string ProgramDir();
+// The saver the tests drive: the one built beside them, or the one VIZO_SAVER names (a release's).
 std::string SaverPath();
 
 // A stand-in for a system component put into the system folder, where the saver looks for it
