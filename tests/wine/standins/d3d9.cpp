@@ -2,12 +2,17 @@
 // d3d9_wine.dll) and fails on command, for the fault cases of the saver. VIZO_D3D9_FAULT names the fault; what happened
 // goes to VIZO_STANDIN_LOG. With VIZO_D3D9_ADAPTER set to a number, the fault hits only that adapter's devices.
 //   device        every device creation is refused
+//   windowed      every windowed device creation (the preview's) is refused
+//   windowed-after-pane  the same, but only once the device window's parent (the preview's pane) is
+//                 gone: creation waits for that, up to 20 s, taking the messages sent to it
 //   hal-hw        creating a HAL device with hardware vertex processing is refused
 //   texture       every texture creation fails
 //   vertex-buffer every vertex buffer creation fails
 //   lost          after 30 presents the device is lost for 30 status checks, then needs a reset
 //   reset-fails   after 30 presents the device needs a reset; the first 3 are refused
-// Only the few methods a fault needs are replaced, in a copy of the real object's method table.
+// Only the few methods a fault needs are replaced, in the real objects' own method tables, patched
+// in place: an implementation's objects keep their tables (some call their own later methods, beyond
+// the plain interface's, through them), and every object of a class sees the stand-in.
 #define CINTERFACE
 #include <d3d9.h>
 
@@ -19,7 +24,7 @@
 
 namespace {
 
-enum class Fault { None, Device, HalHardware, Texture, VertexBuffer, Lost, ResetFails };
+enum class Fault { None, Device, Windowed, WindowedAfterPane, HalHardware, Texture, VertexBuffer, Lost, ResetFails };
 enum class Phase { Normal, Lost, NeedsReset };
 
 Fault g_fault = Fault::None;
@@ -30,10 +35,24 @@ int g_statusChecks = 0;  // since the loss
 int g_resetsRefused = 0;
 int g_presentsSinceReset = -1;  // -1: no reset yet
 
-const IDirect3D9Vtbl* g_realDirect3D = nullptr;
-IDirect3D9Vtbl g_direct3DTable;
-const IDirect3DDevice9Vtbl* g_realDevice = nullptr;
-IDirect3DDevice9Vtbl g_deviceTable;
+// The real methods, taken from the tables before they were patched. (Every object of a class shares
+// its table; the saver makes objects of one class of each.)
+IDirect3D9Vtbl g_realDirect3DMethods;
+IDirect3D9Vtbl* g_patchedDirect3D = nullptr;
+IDirect3DDevice9Vtbl g_realDeviceMethods;
+IDirect3DDevice9Vtbl* g_patchedDevice = nullptr;
+const IDirect3DDevice9Vtbl* g_realDevice = &g_realDeviceMethods;
+const IDirect3D9Vtbl* g_realDirect3D = &g_realDirect3DMethods;
+
+// Writes one entry of a method table, which lives in read-only memory.
+template <typename Method>
+void Patch(Method& entry, Method replacement) {
+  DWORD was = 0;
+  if (VirtualProtect(&entry, sizeof entry, PAGE_READWRITE, &was)) {
+    entry = replacement;
+    VirtualProtect(&entry, sizeof entry, was, &was);
+  }
+}
 
 Fault FaultFromEnvironment() {
   char name[64] = {};
@@ -41,9 +60,14 @@ Fault FaultFromEnvironment() {
   const struct {
     const char* name;
     Fault fault;
-  } faults[] = {{"device", Fault::Device},   {"hal-hw", Fault::HalHardware},
-                {"texture", Fault::Texture}, {"vertex-buffer", Fault::VertexBuffer},
-                {"lost", Fault::Lost},       {"reset-fails", Fault::ResetFails}};
+  } faults[] = {{"device", Fault::Device},
+                {"windowed", Fault::Windowed},
+                {"windowed-after-pane", Fault::WindowedAfterPane},
+                {"hal-hw", Fault::HalHardware},
+                {"texture", Fault::Texture},
+                {"vertex-buffer", Fault::VertexBuffer},
+                {"lost", Fault::Lost},
+                {"reset-fails", Fault::ResetFails}};
   for (const auto& f : faults) {
     if (std::strcmp(name, f.name) == 0) return f.fault;
   }
@@ -122,30 +146,54 @@ HRESULT WINAPI CreateVertexBuffer(IDirect3DDevice9* device, UINT length, DWORD u
   return g_realDevice->CreateVertexBuffer(device, length, usage, fvf, pool, buffer, shared);
 }
 
+// Whether this creation is refused; the windowed-after-pane fault first waits for the pane to go.
+bool Refuses(UINT adapter, D3DDEVTYPE type, HWND focus, DWORD flags, const D3DPRESENT_PARAMETERS* parameters) {
+  if (!Hits(adapter)) return false;
+  switch (g_fault) {
+    case Fault::Device:
+      return true;
+    case Fault::Windowed:
+      return parameters->Windowed;
+    case Fault::WindowedAfterPane: {
+      if (!parameters->Windowed) return false;
+      HWND window = parameters->hDeviceWindow ? parameters->hDeviceWindow : focus;
+      HWND pane = GetParent(window);
+      StandinLog("waiting for the pane to go");
+      // Taking the messages sent meanwhile, as a driver's creation may: the pane's destruction
+      // waits for its child, the saver's window, to go first.
+      MSG message{};
+      for (int waited = 0; pane && IsWindow(pane) && waited < 2000; ++waited) {
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+        Sleep(10);
+      }
+      StandinLog("%s", IsWindow(pane) ? "the pane still there" : "the pane gone");
+      return true;
+    }
+    case Fault::HalHardware:
+      return type == D3DDEVTYPE_HAL && (flags & D3DCREATE_HARDWARE_VERTEXPROCESSING);
+    default:
+      return false;
+  }
+}
+
 HRESULT WINAPI CreateDevice(IDirect3D9* direct3d, UINT adapter, D3DDEVTYPE type, HWND focus, DWORD flags,
                             D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) {
   const char* kind = type == D3DDEVTYPE_HAL ? "hal" : "ref";
   const char* vertices = (flags & D3DCREATE_HARDWARE_VERTEXPROCESSING) ? "hw" : "sw";
-  const bool refused =
-      Hits(adapter) && (g_fault == Fault::Device || (g_fault == Fault::HalHardware && type == D3DDEVTYPE_HAL &&
-                                                     (flags & D3DCREATE_HARDWARE_VERTEXPROCESSING)));
-  if (refused) {
+  if (Refuses(adapter, type, focus, flags, parameters)) {
     StandinLog("create %s %s refused", kind, vertices);
     return D3DERR_NOTAVAILABLE;
   }
   const HRESULT result = g_realDirect3D->CreateDevice(direct3d, adapter, type, focus, flags, parameters, device);
   StandinLog("create %s %s %s", kind, vertices, SUCCEEDED(result) ? "done" : "failed");
-  if (SUCCEEDED(result)) {
-    if (!g_realDevice) {
-      g_realDevice = (*device)->lpVtbl;
-      g_deviceTable = *g_realDevice;
-      g_deviceTable.TestCooperativeLevel = TestCooperativeLevel;
-      g_deviceTable.Present = Present;
-      g_deviceTable.Reset = Reset;
-      g_deviceTable.CreateTexture = CreateTexture;
-      g_deviceTable.CreateVertexBuffer = CreateVertexBuffer;
-    }
-    (*device)->lpVtbl = &g_deviceTable;
+  if (SUCCEEDED(result) && !g_patchedDevice) {
+    g_patchedDevice = (*device)->lpVtbl;
+    g_realDeviceMethods = *g_patchedDevice;
+    Patch(g_patchedDevice->TestCooperativeLevel, TestCooperativeLevel);
+    Patch(g_patchedDevice->Present, Present);
+    Patch(g_patchedDevice->Reset, Reset);
+    Patch(g_patchedDevice->CreateTexture, CreateTexture);
+    Patch(g_patchedDevice->CreateVertexBuffer, CreateVertexBuffer);
   }
   return result;
 }
@@ -164,11 +212,10 @@ extern "C" __declspec(dllexport) IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVers
   if (!direct3d) return nullptr;
   g_fault = FaultFromEnvironment();
   g_adapter = AdapterFromEnvironment();
-  if (!g_realDirect3D) {
-    g_realDirect3D = direct3d->lpVtbl;
-    g_direct3DTable = *g_realDirect3D;
-    g_direct3DTable.CreateDevice = CreateDevice;
+  if (!g_patchedDirect3D) {
+    g_patchedDirect3D = direct3d->lpVtbl;
+    g_realDirect3DMethods = *g_patchedDirect3D;
+    Patch(g_patchedDirect3D->CreateDevice, CreateDevice);
   }
-  direct3d->lpVtbl = &g_direct3DTable;
   return direct3d;
 }
