@@ -1,6 +1,8 @@
 // The common error report: a warning box with no owner, then a request to quit with code 1.
 #pragma once
 
+#include <windows.h>
+
 #include "shell/language.h"
 
 namespace vizo::win32 {
@@ -11,5 +13,11 @@ shell::Language UserLanguage();
 
 // sourceFile is the reporting module's __FILE__; line the fixed number of the reporting site.
 void ReportError(const char* sourceFile, int line);
+
+// A preview's reports live only as long as its pane (the display settings destroy the pane when the
+// user picks another saver or closes them, and nobody would answer a box left behind): once the
+// pane is gone, a report's box closes at once, no later report is shown, and the process ends with
+// the code a report asks to quit with, 1.
+void EndReportsWithPane(HWND pane);
 
 }  // namespace vizo::win32

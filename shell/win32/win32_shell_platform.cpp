@@ -106,6 +106,8 @@ bool Win32ShellPlatform::RegisterSaverClass() {
 }
 
 WindowHandle Win32ShellPlatform::CreateSaverWindow(const SaverWindowLayout& layout) {
+  // The scene starts, and may report, inside the window's creation.
+  if (layout.parent != 0) EndReportsWithPane(ToHwnd(layout.parent));
   return ToHandle(::CreateWindowExA(layout.exStyle, SaverClassName, layout.title, layout.style, layout.x, layout.y,
                                     layout.width, layout.height, ToHwnd(layout.parent), nullptr, SaverInstance(),
                                     nullptr));

@@ -73,6 +73,12 @@ Process::~Process() {
 
 bool Process::Running() const { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
 
+std::optional<ULONGLONG> Process::ExitTime() const {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (Running() || !GetProcessTimes(info_.hProcess, &created, &exited, &kernel, &user)) return std::nullopt;
+  return ULARGE_INTEGER{{exited.dwLowDateTime, exited.dwHighDateTime}}.QuadPart;
+}
+
 std::optional<DWORD> Process::WaitForExit(DWORD timeoutMs) const {
   if (!info_.hProcess) return std::nullopt;
   // Pump while waiting: a saver whose window is a child of one of ours sends us messages.

@@ -37,6 +37,8 @@ class Process {
   DWORD Id() const { return info_.dwProcessId; }
   DWORD MainThreadId() const { return info_.dwThreadId; }
   bool Running() const;
+  // When it ended, as GetSystemTimeAsFileTime tells the time; nothing while it runs.
+  std::optional<ULONGLONG> ExitTime() const;
   // The exact exit code, or nothing if the process still runs after timeoutMs.
   std::optional<DWORD> WaitForExit(DWORD timeoutMs = DefaultTimeoutMs) const;
 
