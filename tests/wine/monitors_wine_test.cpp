@@ -187,7 +187,14 @@ TEST_F(TwoMonitors, ASecondaryMonitorsFaultsStayOnItWithoutAReport) {
     EXPECT_TRUE(Shows(c.drawn, std::string("secondary-") + c.fault)) << name;
     EXPECT_TRUE(ProcessWindows(saver_->Id(), "#32770", nullptr).empty()) << name << ": a box came";
     UseUpTheIgnoredMoves();
-    MoveCursorTo(onSecondary_.x + 3, onSecondary_.y + 2);
+    // Moves of 5 over the secondary until it closes: on a loaded machine two of the ignored moves
+    // now and then reach the saver as one (which moves count is the other tests' business).
+    bool away = false;
+    EXPECT_TRUE(PumpUntil([&] {
+      away = !away;
+      MoveCursorTo(onSecondary_.x + (away ? 3 : 0), onSecondary_.y + (away ? 2 : 0));
+      return !saver_->Running();
+    })) << name;
     EXPECT_EQ(saver_->WaitForExit(), 0u) << name;
     EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor()) << name;
     ASSERT_TRUE(PlaceCursor(onSecondary_.x, onSecondary_.y));
