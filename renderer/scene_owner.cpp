@@ -10,13 +10,13 @@ constexpr std::uint32_t PixelShader11 = 0xFFFF0101;
 constexpr std::uint32_t VertexShader11 = 0xFFFE0101;
 constexpr std::uint32_t MostModesLooked = 4096;  // a driver that never ends its list can't hang the start
 
-// Calls seen(rate) for each mode that adapter 0 lists at this size in the desktop's format, until
+// Calls seen(rate) for each mode that the adapter lists at this size in its desktop's format, until
 // it returns false.
 template <typename Seen>
-void ForEachListedRate(SceneGraphics& graphics, const DisplayMode& desktop, std::uint32_t width, std::uint32_t height,
-                       Seen&& seen) {
+void ForEachListedRate(SceneGraphics& graphics, int adapter, const DisplayMode& desktop, std::uint32_t width,
+                       std::uint32_t height, Seen&& seen) {
   for (std::uint32_t index = 0; index < MostModesLooked; ++index) {
-    const auto mode = graphics.ListedMode(0, desktop.format, index);
+    const auto mode = graphics.ListedMode(adapter, desktop.format, index);
     if (!mode) return;
     if (mode->width == width && mode->height == height && !seen(mode->refreshRate)) return;
   }
@@ -24,7 +24,7 @@ void ForEachListedRate(SceneGraphics& graphics, const DisplayMode& desktop, std:
 
 bool AdapterOffersSize(SceneGraphics& graphics, const DisplayMode& desktop, std::uint32_t width, std::uint32_t height) {
   bool offered = false;
-  ForEachListedRate(graphics, desktop, width, height, [&offered](std::uint32_t) {
+  ForEachListedRate(graphics, 0, desktop, width, height, [&offered](std::uint32_t) {
     offered = true;
     return false;
   });
@@ -33,12 +33,12 @@ bool AdapterOffersSize(SceneGraphics& graphics, const DisplayMode& desktop, std:
 
 }  // namespace
 
-std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, const DisplayMode& desktop, std::uint32_t width,
-                                    std::uint32_t height) {
+std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, int adapter, const DisplayMode& desktop,
+                                    std::uint32_t width, std::uint32_t height) {
   bool desktopRate = false;
   std::uint32_t fastestBelow = 0;
   std::uint32_t slowest = 0;
-  ForEachListedRate(graphics, desktop, width, height, [&](std::uint32_t rate) {
+  ForEachListedRate(graphics, adapter, desktop, width, height, [&](std::uint32_t rate) {
     desktopRate = rate == desktop.refreshRate;
     if (rate < desktop.refreshRate && rate > fastestBelow) fastestBelow = rate;
     if (slowest == 0 || rate < slowest) slowest = rate;
@@ -72,20 +72,30 @@ std::optional<SceneOwner::DeviceKind> SceneOwner::CreateWithFallbacks(int adapte
 
 void SceneOwner::SetUpSecondaryMonitors() {
   const int adapters = static_cast<int>(views.size());
-  // Every other monitor goes black first, so that none shows the desktop whatever its device does.
-  for (int adapter = 1; adapter < adapters; ++adapter) graphics.CoverMonitor(adapter);
-  // Kept black, adapters 1 to 3 get a device cleared once; drawing, every adapter gets one.
+  monitors = graphics.DesktopMonitors();
+  std::vector<MonitorHandle> adapterMonitors;
+  for (int adapter = 0; adapter < adapters; ++adapter) adapterMonitors.push_back(graphics.AdapterMonitor(adapter));
+  const MonitorPlan plan = PlanMonitors(monitors, adapterMonitors);
+  covered = plan.covered;
+  // Every other monitor of the desktop goes black first, so that none shows the desktop whatever
+  // the adapters say and whatever their devices do.
+  for (const int monitor : covered) graphics.CoverMonitor(monitor, monitors[static_cast<std::size_t>(monitor)].rect);
+  // Kept black, adapters 1 to 3 get a device cleared once; drawing, every adapter gets one; either
+  // only for a monitor of its own.
   const bool drawing = settings.allMonitors;
   const int withDevices = drawing ? adapters : std::min(adapters, 4);
   for (int adapter = 1; adapter < withDevices; ++adapter) {
+    const int monitor = plan.adapterMonitor[static_cast<std::size_t>(adapter)];
+    if (monitor < 0) continue;
     const auto mode = graphics.CurrentMode(adapter);
     if (!mode || mode->width == 0 || mode->height == 0) continue;
     const Presentation p{.width = mode->width,
                          .height = mode->height,
                          .format = mode->format,
-                         .refreshRate = mode->refreshRate,
+                         .refreshRate = FullScreenRefreshRate(graphics, adapter, *mode, mode->width, mode->height),
                          .windowed = false,
-                         .deviceWindow = DeviceWindow::Blanking};
+                         .deviceWindow = DeviceWindow::Blanking,
+                         .cover = monitor};
     if (!CreateWithFallbacks(adapter, p, {DeviceType::Hal, VertexProcessing::Hardware})) continue;
     views[static_cast<std::size_t>(adapter)] = {
         .role = drawing ? ViewRole::Draw : ViewRole::Blank,
@@ -97,6 +107,25 @@ void SceneOwner::SetUpSecondaryMonitors() {
       continue;
     }
     if (!graphics.Present(adapter)) graphics.Reset(adapter, p);
+  }
+}
+
+// Several full-screen devices on one Direct3D object and focus window: making one takes the
+// surfaces of those made before, which are reset afterwards in the order they were made. Nothing of
+// the painters lives yet, so there are no default-pool resources to let go. A device that can't be
+// reset goes; its cover keeps the monitor black.
+void SceneOwner::ResetEarlierDevices() {
+  for (std::size_t slot = 1; slot < views.size(); ++slot) {
+    View& view = views[slot];
+    if (view.role == ViewRole::None) continue;
+    const int s = static_cast<int>(slot);
+    if (!graphics.Reset(s, view.presentation)) {
+      graphics.ReleaseDevice(s);
+      view = View{};
+      continue;
+    }
+    // What a reset leaves in the buffers is undefined: black again.
+    if (view.role == ViewRole::Blank && graphics.Clear(s)) graphics.Present(s);
   }
 }
 
@@ -112,6 +141,8 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
   if (!desktop) return Fail(reports::ScreenMain::NoDesktopMode);
 
   views.assign(static_cast<std::size_t>(std::max(fullScreen ? graphics.AdapterCount() : 1, 1)), View{});
+  monitors.clear();
+  covered.clear();
   View& main = views[0];
   if (fullScreen) {
     SetUpSecondaryMonitors();
@@ -120,7 +151,7 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
     main.presentation = {.width = displayWidth,
                          .height = displayHeight,
                          .format = desktop->format,
-                         .refreshRate = FullScreenRefreshRate(graphics, *desktop, displayWidth, displayHeight),
+                         .refreshRate = FullScreenRefreshRate(graphics, 0, *desktop, displayWidth, displayHeight),
                          .windowed = false,
                          .deviceWindow = DeviceWindow::Saver};
   } else {
@@ -148,6 +179,11 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
   hasDevice = true;
   main.role = ViewRole::Draw;
   main.aspect = camera.aspect;
+  if (fullScreen) {
+    ResetEarlierDevices();
+    // The main device's mode may have moved the other monitors.
+    FollowLayout();
+  }
   return true;
 }
 
@@ -171,12 +207,25 @@ std::optional<SceneOwner::DeviceKind> SceneOwner::CreateMainDevice(const Display
   return CreateWithFallbacks(0, main.presentation, Best);
 }
 
+void SceneOwner::FollowLayout() {
+  if (covered.empty()) return;
+  const std::vector<DesktopMonitor> now = graphics.DesktopMonitors();
+  for (const int monitor : covered) {
+    DesktopMonitor& was = monitors[static_cast<std::size_t>(monitor)];
+    const auto where = WhereNow(was, now);
+    if (!where || *where == was.rect) continue;
+    was.rect = *where;
+    graphics.CoverMonitor(monitor, *where);
+  }
+}
+
 void SceneOwner::EndBlanking() {
   for (std::size_t slot = 1; slot < views.size(); ++slot) {
     graphics.ReleaseDevice(static_cast<int>(slot));
     views[slot] = View{};
   }
   graphics.UncoverMonitors();
+  covered.clear();
 }
 
 bool SceneOwner::Fail(int line) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gfxutil/display_mode.h"
+#include "renderer/monitor_plan.h"
 #include "renderer/orbit_camera.h"
 #include "settings/settings_file.h"
 
@@ -30,7 +31,7 @@ using gfx::DisplayMode;
 enum class DeviceWindow {
   None,      // windowed: the focus window (the saver window) is used
   Saver,     // full screen on the saver window
-  Blanking,  // full screen on a black window of the device's own that covers its adapter's monitor
+  Blanking,  // full screen on the black window that covers its monitor (Presentation::cover)
 };
 
 struct Presentation {
@@ -40,6 +41,7 @@ struct Presentation {
   std::uint32_t refreshRate = 0;
   bool windowed = true;
   DeviceWindow deviceWindow = DeviceWindow::None;
+  int cover = -1;  // for DeviceWindow::Blanking: the covered monitor, by index into the desktop's
 };
 
 struct ShaderVersions {
@@ -48,9 +50,10 @@ struct ShaderVersions {
 };
 
 // Device slots, one per adapter: slot 0 is the main monitor's, which draws the fireworks; the
-// others keep their monitors black or, when the user asks, draw the fireworks too. A secondary
-// device presents into a black window of its own over its monitor (CoverMonitor), which stays
-// when no device can be made there, so that the monitor is dark and input over it still counts.
+// others keep their monitors black or, when the user asks, draw the fireworks too. Every monitor of
+// the desktop but the main one is covered by a black window (CoverMonitor), which stays when no
+// device can be made there, so that the monitor is dark and input over it still counts; a
+// secondary device presents into its monitor's cover.
 class SceneGraphics {
  public:
   virtual ~SceneGraphics() = default;
@@ -59,7 +62,11 @@ class SceneGraphics {
   virtual std::optional<DisplayMode> CurrentMode(int adapter) = 0;
   // The modes the adapter lists in a format, by index from 0; nothing past the last.
   virtual std::optional<DisplayMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) = 0;
-  virtual bool CoverMonitor(int adapter) = 0;
+  // The desktop's monitors, and the one an adapter shows (0 when it names none).
+  virtual std::vector<DesktopMonitor> DesktopMonitors() = 0;
+  virtual MonitorHandle AdapterMonitor(int adapter) = 0;
+  // Puts the cover of this monitor (by index into the desktop's at set-up) there, making it first.
+  virtual bool CoverMonitor(int cover, const MonitorRect& where) = 0;
   virtual bool CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
                             const Presentation& presentation) = 0;
   virtual void ReleaseDevice(int slot) = 0;
@@ -107,11 +114,11 @@ using SceneReport = void (*)(int line);
 // A full-screen device needs a top-level focus window; a preview lives in a child window.
 enum class SaverWindowKind { TopLevel, Child };
 
-// The refresh rate for a full-screen mode of this size in the desktop's format: the desktop's own
-// where the adapter lists it at that size, else the fastest listed below it, else the slowest
-// listed; 0 (the adapter's default) when nothing is listed at that size.
-std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, const DisplayMode& desktop, std::uint32_t width,
-                                    std::uint32_t height);
+// The refresh rate for a full-screen mode of this size in the adapter's desktop format: the
+// desktop's own where the adapter lists it at that size, else the fastest listed below it, else the
+// slowest listed; 0 (the adapter's default) when nothing is listed at that size.
+std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, int adapter, const DisplayMode& desktop,
+                                    std::uint32_t width, std::uint32_t height);
 
 struct SceneOwner {
   SceneOwner(SceneGraphics& device, SceneReport reportError) : graphics(device), report(reportError) {}
@@ -123,6 +130,9 @@ struct SceneOwner {
   bool hasDevice = false;
   // By slot: views[0] is the main device's; sized once, when the device is set up.
   std::vector<View> views;
+  // The desktop's monitors as they were at set-up, and which of them are covered.
+  std::vector<DesktopMonitor> monitors;
+  std::vector<int> covered;
 
   // Settings read at start; a display size that can't give an aspect falls back to the desktop's.
   void TakeSettings(const settings::SceneSettings& read, const std::optional<DisplayMode>& desktop);
@@ -133,11 +143,15 @@ struct SceneOwner {
   // The secondary views that draw get their resources; one that can't have them is made black.
   void CreateSecondaryResources(FrameContent& content);
   void RenderFrame(FrameContent& content);
+  // The desktop laid its monitors out again: every cover, and the view presenting into it, goes to
+  // where its monitor is now.
+  void FollowLayout();
   // The other monitors are given back when the saver window goes.
   void EndBlanking();
 
  private:
   void SetUpSecondaryMonitors();
+  void ResetEarlierDevices();
   void RenderView(int slot, FrameContent& content, bool& advanced);
   void StopDrawing(int slot, FrameContent& content);
   // A device's kind: what was asked first, or what a creation came to.

@@ -71,7 +71,7 @@ class FireworksFrame final : public FrameContent {
 
 }  // namespace
 
-D3DPRESENT_PARAMETERS Direct3DGraphics::Parameters(int slot, const Presentation& p) const {
+D3DPRESENT_PARAMETERS Direct3DGraphics::Parameters(const Presentation& p) const {
   D3DPRESENT_PARAMETERS parameters{};
   parameters.BackBufferWidth = p.width;
   parameters.BackBufferHeight = p.height;
@@ -89,7 +89,7 @@ D3DPRESENT_PARAMETERS Direct3DGraphics::Parameters(int slot, const Presentation&
       parameters.hDeviceWindow = window_;
       break;
     case DeviceWindow::Blanking:
-      parameters.hDeviceWindow = blankingWindows_.at(static_cast<size_t>(slot));
+      parameters.hDeviceWindow = covers_.at(static_cast<size_t>(p.cover));
       break;
   }
   parameters.FullScreen_RefreshRateInHz = p.refreshRate;
@@ -106,7 +106,6 @@ bool Direct3DGraphics::CreateDirect3D() {
   if (!direct3d_) return false;
   const size_t adapters = std::max<UINT>(direct3d_->GetAdapterCount(), 1);
   devices_.assign(adapters, nullptr);
-  blankingWindows_.assign(adapters, nullptr);
   return true;
 }
 
@@ -129,9 +128,41 @@ std::optional<DisplayMode> Direct3DGraphics::ListedMode(int adapter, std::uint32
   return gfx::win32::FromD3D(mode);
 }
 
-bool Direct3DGraphics::CoverMonitor(int adapter) {
-  HWND& window = blankingWindows_.at(static_cast<size_t>(adapter));
-  if (!window) window = CreateBlankingWindow(direct3d_->GetAdapterMonitor(static_cast<UINT>(adapter)), window_);
+namespace {
+
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFOEXA info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  const RECT& r = info.rcMonitor;
+  reinterpret_cast<std::vector<DesktopMonitor>*>(list)->push_back(
+      {reinterpret_cast<MonitorHandle>(monitor), info.szDevice, {r.left, r.top, r.right, r.bottom},
+       (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<DesktopMonitor> Direct3DGraphics::DesktopMonitors() {
+  std::vector<DesktopMonitor> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
+}
+
+MonitorHandle Direct3DGraphics::AdapterMonitor(int adapter) {
+  return direct3d_ ? reinterpret_cast<MonitorHandle>(direct3d_->GetAdapterMonitor(static_cast<UINT>(adapter))) : 0;
+}
+
+bool Direct3DGraphics::CoverMonitor(int cover, const MonitorRect& where) {
+  if (cover < 0) return false;
+  if (static_cast<size_t>(cover) >= covers_.size()) covers_.resize(static_cast<size_t>(cover) + 1, nullptr);
+  HWND& window = covers_[static_cast<size_t>(cover)];
+  const RECT area{where.left, where.top, where.right, where.bottom};
+  if (window) {
+    MoveBlankingWindow(window, area);
+  } else {
+    window = CreateBlankingWindow(area, window_);
+  }
   return window != nullptr;
 }
 
@@ -140,8 +171,11 @@ bool Direct3DGraphics::CreateDevice(int slot, int adapter, DeviceType type, Vert
   auto& device = devices_.at(static_cast<size_t>(slot));
   ReleaseOnce(device);
   // Without a window of its own a secondary device would take the saver window off monitor 0.
-  if (presentation.deviceWindow == DeviceWindow::Blanking && !CoverMonitor(adapter)) return false;
-  D3DPRESENT_PARAMETERS parameters = Parameters(slot, presentation);
+  if (presentation.deviceWindow == DeviceWindow::Blanking &&
+      (static_cast<size_t>(presentation.cover) >= covers_.size() || !covers_[static_cast<size_t>(presentation.cover)])) {
+    return false;
+  }
+  D3DPRESENT_PARAMETERS parameters = Parameters(presentation);
   return SUCCEEDED(direct3d_->CreateDevice(static_cast<UINT>(adapter), ToD3D(type), window_, ToD3D(processing),
                                            &parameters, &device));
 }
@@ -152,10 +186,11 @@ void Direct3DGraphics::ReleaseDevice(int slot) {
 
 void Direct3DGraphics::UncoverMonitors() {
   // After their devices, which give the windows back as they found them.
-  for (HWND& window : blankingWindows_) {
+  for (HWND& window : covers_) {
     if (window) DestroyWindow(window);
     window = nullptr;
   }
+  covers_.clear();
 }
 
 std::optional<ShaderVersions> Direct3DGraphics::Capabilities() {
@@ -177,7 +212,7 @@ bool Direct3DGraphics::Present(int slot) {
 
 bool Direct3DGraphics::Reset(int slot, const Presentation& presentation) {
   auto* device = Device(slot);
-  D3DPRESENT_PARAMETERS parameters = Parameters(slot, presentation);
+  D3DPRESENT_PARAMETERS parameters = Parameters(presentation);
   return device && SUCCEEDED(device->Reset(&parameters));
 }
 
@@ -250,6 +285,8 @@ void ScreenMain::RenderFrame() {
   FireworksFrame frame(*this);
   scene.RenderFrame(frame);
 }
+
+void ScreenMain::FollowLayout() { scene.FollowLayout(); }
 
 void ScreenMain::EndBlanking() {
   ReleaseOtherPainters();  // each painter before its device

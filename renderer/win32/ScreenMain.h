@@ -29,7 +29,9 @@ class Direct3DGraphics final : public SceneGraphics {
   int AdapterCount() override;
   std::optional<DisplayMode> CurrentMode(int adapter) override;
   std::optional<DisplayMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) override;
-  bool CoverMonitor(int adapter) override;
+  std::vector<DesktopMonitor> DesktopMonitors() override;
+  MonitorHandle AdapterMonitor(int adapter) override;
+  bool CoverMonitor(int cover, const MonitorRect& where) override;
   bool CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
                     const Presentation& presentation) override;
   void ReleaseDevice(int slot) override;
@@ -43,13 +45,13 @@ class Direct3DGraphics final : public SceneGraphics {
   void EndScene(int slot) override;
 
  private:
-  D3DPRESENT_PARAMETERS Parameters(int slot, const Presentation& presentation) const;
+  D3DPRESENT_PARAMETERS Parameters(const Presentation& presentation) const;
 
   HWND window_ = nullptr;
   IDirect3D9* direct3d_ = nullptr;
   // By slot, sized to the adapters when the Direct3D object is made.
   std::vector<IDirect3DDevice9*> devices_;
-  std::vector<HWND> blankingWindows_;  // over the monitors of slots 1 and up
+  std::vector<HWND> covers_;  // by monitor, as the scene owner numbers them; null for the main one
 };
 
 struct ScreenMain {
@@ -72,6 +74,7 @@ struct ScreenMain {
   bool InitDevice(HWND window);
   bool InitPainter();
   void RenderFrame();
+  void FollowLayout();
   void EndBlanking();
   HanabiPainter& PainterFor(int slot);
 

@@ -48,19 +48,19 @@ bool RegisterBlankingClass(HINSTANCE instance) {
 
 }  // namespace
 
-HWND CreateBlankingWindow(HMONITOR monitor, HWND saverWindow) {
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (!monitor || !GetMonitorInfoA(monitor, &info)) return nullptr;
+HWND CreateBlankingWindow(const RECT& r, HWND saverWindow) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   if (!RegisterBlankingClass(instance)) return nullptr;
-  const RECT& r = info.rcMonitor;
   HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, BlankingClassName, "", WS_POPUP, r.left, r.top,
                                 r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
   if (!window) return nullptr;
   SetWindowLongPtrA(window, SaverWindowSlot, reinterpret_cast<LONG_PTR>(saverWindow));
   ShowWindow(window, SW_SHOWNOACTIVATE);
   return window;
+}
+
+void MoveBlankingWindow(HWND window, const RECT& r) {
+  SetWindowPos(window, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
 }
 
 }  // namespace vizo::renderer::win32

@@ -6,6 +6,7 @@
 #include "fault_guard.h"
 #include "saver_shell_win32.h"
 #include "system_library.h"
+#include "timer_resolution.h"
 
 namespace vizo::win32 {
 
@@ -28,7 +29,13 @@ int SaverMain(HINSTANCE instance, const char* tail) {
   shell.state.instance = reinterpret_cast<shell::ModuleHandle>(instance);
   shell.state.win9xFamily = IsWindows9xFamily();
 
-  return RunGuarded([tail] { return TheShell().RunMode(tail); }, [] { TheShell().SetSaverRunning(false); });
+  const int result = RunGuarded([tail] { return TheShell().RunMode(tail); }, [] {
+    TheShell().SetSaverRunning(false);
+    RestoreTimerResolution();
+  });
+  // A report ends the saver's loop with its window still there.
+  RestoreTimerResolution();
+  return result;
 }
 
 }  // namespace vizo::win32

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "shell/error_report.h"
+#include "shell/win32/timer_resolution.h"
 
 namespace vizo::win32 {
 
@@ -35,6 +36,7 @@ bool PaneGone() {
 // Ends the process as it stands: its windows, the box among them, go with it rather than being taken
 // down one by one (hiding a top-level window can wait on the desktop, up to 2 s under Wine).
 [[noreturn]] void EndNow() {
+  RestoreTimerResolution();
   TerminateProcess(GetCurrentProcess(), ReportQuitCode);
   ExitProcess(ReportQuitCode);  // not reached
 }

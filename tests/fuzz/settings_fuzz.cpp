@@ -22,7 +22,11 @@ class AnyDevice final : public renderer::SceneGraphics {
  public:
   bool CreateDirect3D() override { return true; }
   int AdapterCount() override { return 2; }
-  bool CoverMonitor(int) override { return true; }
+  std::vector<renderer::DesktopMonitor> DesktopMonitors() override {
+    return {{1, "one", {0, 0, 1024, 768}, true}, {2, "two", {1024, 0, 2304, 1024}, false}};
+  }
+  renderer::MonitorHandle AdapterMonitor(int adapter) override { return static_cast<renderer::MonitorHandle>(adapter + 1); }
+  bool CoverMonitor(int, const renderer::MonitorRect&) override { return true; }
   void UncoverMonitors() override {}
   std::optional<renderer::DisplayMode> CurrentMode(int adapter) override {
     if (adapter > 1) return std::nullopt;

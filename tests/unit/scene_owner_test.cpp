@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -19,6 +21,12 @@ class FakeGraphics final : public SceneGraphics {
   bool direct3d = true;
   std::map<int, DisplayMode> modes{{0, {1024, 768, 60, X8R8G8B8}}};
   std::vector<DisplayMode> listed{{640, 480, 60, X8R8G8B8}, {800, 600, 60, X8R8G8B8}, {1024, 768, 60, X8R8G8B8}};
+  std::map<int, std::vector<DisplayMode>> otherListed;  // what adapters 1 and up list
+  // The desktop's monitors; when empty, one per adapter side by side, each its adapter's.
+  std::vector<DesktopMonitor> desktop;
+  std::vector<DesktopMonitor> laterDesktop;      // what the desktop says once the main device is made
+  std::map<int, MonitorHandle> adapterMonitors;  // by adapter, where it answers other than its own
+  std::map<int, MonitorRect> covers;             // where each cover was put last
   // Device creations that succeed, as "slot:type:processing", e.g. "0:hal:sw"; empty means all do.
   std::set<std::string> creatable;
   std::optional<ShaderVersions> caps = ShaderVersions{0xFFFF0300, 0xFFFE0300};
@@ -28,6 +36,8 @@ class FakeGraphics final : public SceneGraphics {
   std::map<int, std::vector<DeviceStatus>> statuses;  // by slot; Ready when exhausted
   bool resetWorks = true;
   std::set<std::uint32_t> refusedWidths;  // back-buffer widths no creation accepts
+  std::set<int> failingResets;            // slots whose resets fail
+  bool mainMade = false;
   Presentation lastCreated;
   std::vector<Presentation> secondaries;  // what each secondary creation asked for
 
@@ -45,8 +55,24 @@ class FakeGraphics final : public SceneGraphics {
 
   bool CreateDirect3D() override { return direct3d; }
   int AdapterCount() override { return adapters; }
-  bool CoverMonitor(int adapter) override {
-    calls.push_back("cover " + std::to_string(adapter));
+  std::vector<DesktopMonitor> DesktopMonitors() override {
+    if (mainMade && !laterDesktop.empty()) return laterDesktop;
+    if (!desktop.empty()) return desktop;
+    std::vector<DesktopMonitor> sideBySide;
+    for (int a = 0; a < adapters; ++a) {
+      const std::int32_t left = a * 1024;
+      sideBySide.push_back({static_cast<MonitorHandle>(100 + a), "DISPLAY" + std::to_string(a + 1),
+                            {left, 0, left + 1024, 768}, a == 0});
+    }
+    return sideBySide;
+  }
+  MonitorHandle AdapterMonitor(int adapter) override {
+    const auto found = adapterMonitors.find(adapter);
+    return found == adapterMonitors.end() ? static_cast<MonitorHandle>(100 + adapter) : found->second;
+  }
+  bool CoverMonitor(int cover, const MonitorRect& where) override {
+    calls.push_back("cover " + std::to_string(cover));
+    covers[cover] = where;
     return true;
   }
   void UncoverMonitors() override { calls.push_back("uncover"); }
@@ -55,8 +81,9 @@ class FakeGraphics final : public SceneGraphics {
     return found == modes.end() ? std::nullopt : std::optional(found->second);
   }
   std::optional<DisplayMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) override {
-    if (adapter != 0 || format != X8R8G8B8 || index >= listed.size()) return std::nullopt;
-    return listed[index];
+    const auto& offered = adapter == 0 ? listed : otherListed[adapter];
+    if (format != X8R8G8B8 || index >= offered.size()) return std::nullopt;
+    return offered[index];
   }
   bool CreateDevice(int slot, int adapter, DeviceType t, VertexProcessing p,
                     const Presentation& presentation) override {
@@ -64,6 +91,7 @@ class FakeGraphics final : public SceneGraphics {
     calls.push_back("create " + attempt + " adapter " + std::to_string(adapter));
     const bool ok = (creatable.empty() || creatable.count(attempt)) && !refusedWidths.count(presentation.width);
     if (ok && slot == 0) lastCreated = presentation;
+    mainMade |= ok && slot == 0;
     if (slot != 0) secondaries.push_back(presentation);
     return ok;
   }
@@ -79,7 +107,7 @@ class FakeGraphics final : public SceneGraphics {
   }
   bool Reset(int slot, const Presentation&) override {
     calls.push_back("reset " + std::to_string(slot));
-    return resetWorks;
+    return resetWorks && !failingResets.count(slot);
   }
   DeviceStatus Status(int slot) override { return Next(statuses[slot], DeviceStatus::Ready); }
   bool BeginScene(int slot) override {
@@ -325,14 +353,15 @@ TEST_F(Scene, SecondaryMonitorsAreBlankedOnlyInFullScreen) {
   EXPECT_EQ(Count("cover 1") + Count("clear 1") + Count("clear 3"), 0);
   graphics.calls.clear();
   ASSERT_TRUE(owner.InitDevice(std::pair{1024, 768}));
-  // Every other monitor is covered; adapter 2 has no mode and gets no device; 1 and 3 are cleared
-  // and presented; from 4 on, the window alone keeps them black.
-  for (const char* cover : {"cover 1", "cover 2", "cover 3", "cover 4", "cover 5"}) EXPECT_EQ(Count(cover), 1);
-  EXPECT_EQ(Count("create 1:hal:hw adapter 1"), 1);
-  EXPECT_EQ(Count("create 2:hal:hw adapter 2"), 0);
-  EXPECT_EQ(Count("create 4:hal:hw adapter 4"), 0);
-  EXPECT_EQ(Count("clear 1"), 1);
-  EXPECT_EQ(Count("present 3"), 1);
+  // Every other monitor is covered before any device is made; adapter 2 has no mode and gets no
+  // device; 1 and 3 are cleared and presented; from 4 on, the window alone keeps them black. Once
+  // the main device is made, the earlier ones are reset in their order, and made black again.
+  EXPECT_EQ(graphics.calls, (std::vector<std::string>{
+                                "cover 1", "cover 2", "cover 3", "cover 4", "cover 5",                //
+                                "create 1:hal:hw adapter 1", "clear 1", "present 1",                  //
+                                "create 3:hal:hw adapter 3", "clear 3", "present 3",                  //
+                                "create 0:hal:hw adapter 0",                                          //
+                                "reset 1", "clear 1", "present 1", "reset 3", "clear 3", "present 3"}));
   // Each on a window of its own, full screen in its monitor's mode.
   for (const Presentation& p : graphics.secondaries) {
     EXPECT_EQ(p.deviceWindow, DeviceWindow::Blanking);
@@ -355,16 +384,106 @@ TEST_F(Scene, SecondaryMonitorsAreBlankedOnlyInFullScreen) {
   ASSERT_TRUE(owner.InitDevice(std::pair{1024, 768}));
   EXPECT_EQ(Count("cover 1"), 1);
   EXPECT_EQ(Count("clear 1"), 0);
-  EXPECT_EQ(Count("clear 3"), 1);
+  EXPECT_EQ(Count("reset 3"), 1);
   EXPECT_TRUE(g_reports.empty());
   graphics.creatable.clear();
+  // A device whose reset after the main's creation fails goes; its cover keeps the monitor black.
+  graphics.calls.clear();
+  graphics.failingResets = {1};
+  ASSERT_TRUE(owner.InitDevice(std::pair{1024, 768}));
+  EXPECT_EQ(Count("release 1"), 1);
+  EXPECT_EQ(owner.views[1].role, ViewRole::None);
+  EXPECT_EQ(owner.views[3].role, ViewRole::Blank);
+  EXPECT_TRUE(g_reports.empty());
+  graphics.failingResets.clear();
   // A failed clear stops the blanking of later adapters; they are still covered.
   graphics.calls.clear();
   graphics.clearWorks = false;
   owner.InitDevice(std::pair{1024, 768});
-  EXPECT_EQ(Count("clear 1"), 1);
+  EXPECT_EQ(Count("present 1"), 0);
   EXPECT_EQ(Count("create 3:hal:hw adapter 3"), 0);
   EXPECT_EQ(Count("cover 3"), 1);
+}
+
+// Covering goes by the desktop's monitors and devices by adapter, whatever the adapters answer.
+TEST_F(Scene, EveryMonitorOfTheDesktopIsCoveredWhateverTheAdaptersSay) {
+  const DesktopMonitor a{100, "DISPLAY1", {0, 0, 1024, 768}, true}, b{101, "DISPLAY2", {1024, 0, 2048, 768}, false},
+      third{102, "DISPLAY3", {2048, 0, 3072, 768}, false};
+  const struct {
+    const char* name;
+    int adapters;
+    std::vector<DesktopMonitor> desktop;
+    std::map<int, MonitorHandle> adapterMonitors;
+    std::map<int, MonitorRect> covers;
+    std::vector<int> withDevices;  // the slots that get a device, the main's among them
+  } cases[] = {
+      {"adapter 1 answers the primary's monitor", 2, {a, b}, {{1, 100}}, {{1, b.rect}}, {0}},
+      {"two adapters show one monitor", 3, {a, b}, {{2, 101}}, {{1, b.rect}}, {0, 1}},
+      {"a monitor without an adapter", 2, {a, b, third}, {}, {{1, b.rect}, {2, third.rect}}, {0, 1}},
+      {"adapter 0 names none: the primary is the main's", 2, {b, a}, {{0, 0}}, {{0, b.rect}}, {0, 1}},
+      {"an adapter answers a monitor the desktop lacks", 2, {a, b}, {{1, 999}}, {{1, b.rect}}, {0}},
+  };
+  for (const auto& c : cases) {
+    for (const bool allMonitors : {false, true}) {
+      FakeGraphics fresh;
+      fresh.adapters = c.adapters;
+      for (int adapter = 1; adapter < c.adapters; ++adapter) fresh.modes[adapter] = {1024, 768, 60, X8R8G8B8};
+      fresh.desktop = c.desktop;
+      fresh.adapterMonitors = c.adapterMonitors;
+      SceneOwner scene{fresh, Record};
+      settings::SceneSettings read;
+      read.allMonitors = allMonitors;
+      scene.TakeSettings(read, fresh.modes[0]);
+      ASSERT_TRUE(scene.InitDevice(std::pair{1024, 768})) << c.name;
+      EXPECT_EQ(fresh.covers, c.covers) << c.name;
+      std::vector<int> withDevices;
+      for (std::size_t slot = 0; slot < scene.views.size(); ++slot) {
+        if (scene.views[slot].role != ViewRole::None) withDevices.push_back(static_cast<int>(slot));
+      }
+      EXPECT_EQ(withDevices, c.withDevices) << c.name << (allMonitors ? ", every monitor" : "");
+      // A secondary device presents into its own monitor's cover.
+      for (const Presentation& p : fresh.secondaries) EXPECT_TRUE(fresh.covers.count(p.cover)) << c.name;
+    }
+  }
+}
+
+// The main device's mode moves the other monitors (the desktop keeps them edge to edge); so does
+// any later change of the layout.
+TEST_F(Scene, TheCoversFollowTheirMonitorsWhenTheDesktopMovesThem) {
+  const DesktopMonitor primary{100, "DISPLAY1", {0, 0, 1024, 768}, true};
+  const DesktopMonitor secondary{101, "DISPLAY2", {1024, 0, 2048, 768}, false};
+  const DesktopMonitor switched{100, "DISPLAY1", {0, 0, 800, 600}, true};
+  const MonitorRect moved{800, 0, 1824, 768};
+  const struct {
+    const char* name;
+    std::vector<DesktopMonitor> later;
+    MonitorRect where;
+  } cases[] = {
+      {"moved", {switched, {101, "DISPLAY2", moved, false}}, moved},
+      {"a new handle, the same device", {switched, {555, "DISPLAY2", moved, false}}, moved},
+      {"gone: the cover stays", {switched}, secondary.rect},
+  };
+  for (const auto& c : cases) {
+    for (const bool allMonitors : {false, true}) {
+      FakeGraphics fresh;
+      fresh.adapters = 2;
+      fresh.modes[1] = {1024, 768, 60, X8R8G8B8};
+      fresh.desktop = {primary, secondary};
+      fresh.laterDesktop = c.later;
+      SceneOwner scene{fresh, Record};
+      settings::SceneSettings read;
+      read.displayWidth = 800;
+      read.displayHeight = 600;
+      read.allMonitors = allMonitors;
+      scene.TakeSettings(read, fresh.modes[0]);
+      ASSERT_TRUE(scene.InitDevice(std::pair{2048, 768})) << c.name;
+      EXPECT_EQ(fresh.covers[1], c.where) << c.name;
+      // The saver ends, or the desktop changes back: so does the cover.
+      fresh.laterDesktop = {primary, secondary};
+      scene.FollowLayout();
+      EXPECT_EQ(fresh.covers[1], secondary.rect) << c.name;
+    }
+  }
 }
 
 // With AllMonitors every adapter draws the same fireworks, at its own mode and shape; what fails on
@@ -384,6 +503,7 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
     std::vector<DeviceStatus> statuses;
     std::vector<ViewRole> roles;  // after set-up and three frames
     std::vector<std::string> thirdFrame;
+    std::set<int> failingResets = {};
   };
   // clang-format off
   const Case cases[] = {
@@ -398,6 +518,8 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
       {"the main device lost: the others draw, and the animation still moves on once",
        {}, {}, 0, {DeviceStatus::Lost, DeviceStatus::Lost, DeviceStatus::Lost}, {Draw, Draw, None, None, Draw},
        FrameCalls({1, 4})},
+      {"adapter 1 can't be reset after the main device is made: it goes, kept black",
+       {}, {}, -1, {}, {Draw, None, None, None, Draw}, FrameCalls({0, 4}), {1}},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -405,7 +527,11 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
     fresh.adapters = 5;  // more than the four that are blanked when the user doesn't ask
     fresh.modes[1] = {1280, 1024, 75, X8R8G8B8};
     fresh.modes[4] = {1920, 1080, 60, X8R8G8B8};
+    // Adapter 1 lists its size below the desktop's rate only; adapter 4 its desktop's rate too.
+    fresh.otherListed[1] = {{1280, 1024, 60, X8R8G8B8}, {1280, 1024, 85, X8R8G8B8}};
+    fresh.otherListed[4] = {{1920, 1080, 50, X8R8G8B8}, {1920, 1080, 60, X8R8G8B8}};
     fresh.creatable = c.creatable;
+    fresh.failingResets = c.failingResets;
     g_reports.clear();
     SceneOwner scene{fresh, Record};
     settings::SceneSettings read;
@@ -419,6 +545,18 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
     EXPECT_FLOAT_EQ(scene.views[0].aspect, 800.0f / 600.0f);
     EXPECT_EQ(scene.views[4].presentation.height, 1080u);
     EXPECT_EQ(scene.views[4].presentation.refreshRate, 60u);
+    if (scene.views[1].role != None) {
+      EXPECT_EQ(scene.views[1].presentation.refreshRate, 60u) << c.name;
+    }
+    // Every secondary device is reset once, after the main one is made, in the order they were made.
+    const auto afterMain = std::find(fresh.calls.rbegin(), fresh.calls.rend(), "create 0:hal:hw adapter 0").base();
+    std::vector<std::string> resets;
+    std::copy_if(afterMain, fresh.calls.end(), std::back_inserter(resets),
+                 [](const std::string& call) { return call.starts_with("reset"); });
+    const bool adapter1Made = c.creatable.empty();
+    const std::vector<std::string> expected =
+        adapter1Made ? std::vector<std::string>{"reset 1", "reset 4"} : std::vector<std::string>{"reset 4"};
+    EXPECT_EQ(resets, expected) << c.name;
     EXPECT_FLOAT_EQ(scene.views[4].aspect, 1920.0f / 1080.0f);
     CountingContent content(fresh.calls);
     content.failingResources = c.failingResources;

@@ -35,7 +35,7 @@ TEST(BlankingWindow, PassesInputAndTheCursorToTheSaverWindowAndHidesItWithout) {
   HWND saver = CreateWindowExA(0, "RecordingSaver", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, windowClass.hInstance,
                                nullptr);
   ASSERT_NE(saver, nullptr);
-  HWND blanking = renderer::win32::CreateBlankingWindow(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), saver);
+  HWND blanking = renderer::win32::CreateBlankingWindow({0, 0, 640, 480}, saver);
   ASSERT_NE(blanking, nullptr);
 
   const auto overBlanking = reinterpret_cast<WPARAM>(blanking);
