@@ -6,6 +6,7 @@
 #include "harness.h"
 
 #include <cstdio>
+#include <sstream>
 
 namespace vizo::winetest {
 namespace {
@@ -142,6 +143,75 @@ TEST_F(SaverFault, APreviewRecoversOrReportsWhileItsPaneLivesAndEndsWithIt) {
     }
     EXPECT_FALSE(laterBox);
     EXPECT_EQ(saver.WaitForExit(), c.exitCode);
+  }
+}
+
+// The timer resolution, through a stand-in winmm.dll: raised to 1 ms once while a saver window
+// lives, full screen or preview, and given back once whichever way the saver ends; the settings
+// dialog leaves it alone.
+TEST_F(SaverFault, TheTimerResolutionIsRaisedOnlyWhileASaverWindowLives) {
+  ASSERT_TRUE(InstallInSystemFolder(ProgramDir() + "\\faults\\winmm.dll", "winmm.dll", "winmm_wine.dll"));
+  ScopedRegistryValue winmm("Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "winmm", "native,builtin");
+  enum class End { Key, Reports, Pane, PaneAtTheBox, Cancel };
+  const struct {
+    const char* name;
+    const char* fault;
+    const char* mode;  // "/p" is given the pane
+    End end;
+    const char* timerCalls;
+    DWORD exitCode;
+  } cases[] = {
+      {"full screen, closed by a key", "", "/s", End::Key, "timeBeginPeriod 1\ntimeEndPeriod 1\n", 0},
+      {"full screen, after its reports", "device", "/s", End::Reports, "timeBeginPeriod 1\ntimeEndPeriod 1\n", 1},
+      {"a preview ended by its pane", "", "/p", End::Pane, "timeBeginPeriod 1\ntimeEndPeriod 1\n", 0},
+      {"a preview's report ended by its pane", "windowed", "/p", End::PaneAtTheBox,
+       "timeBeginPeriod 1\ntimeEndPeriod 1\n", 1},
+      {"the settings dialog", "", "/c", End::Cancel, "", 1016},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Inject(c.fault);
+    HWND pane = nullptr;
+    std::string arguments = c.mode;
+    if (arguments == "/p") {
+      pane = CreatePreviewPane("TimerPreviewHost", 100, 100);
+      ASSERT_NE(pane, nullptr);
+      arguments.append(" ").append(std::to_string(reinterpret_cast<UINT_PTR>(pane)));
+    }
+    Process saver(SaverPath(), arguments);
+    switch (c.end) {
+      case End::Key:
+        ASSERT_NE(WaitForFullScreenSaver(saver), nullptr);
+        PressKey(VK_SPACE);
+        break;
+      case End::Reports:
+        EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"ScreenMain.cpp", 106));
+        EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"Quellar.cpp", 73));
+        break;
+      case End::Pane:
+      case End::PaneAtTheBox:
+        if (c.end == End::Pane) {
+          EXPECT_TRUE(PumpUntil([&] { return Log().find("timeBeginPeriod") != std::string::npos; }));
+        } else {
+          EXPECT_NE(WaitForDialog(saver, "Error"), nullptr);
+        }
+        ShowWindow(pane, SW_HIDE);  // at once, rather than after Wine's wait for a window manager
+        DestroyWindow(pane);
+        break;
+      case End::Cancel: {
+        HWND box = WaitForDialog(saver);
+        ASSERT_NE(box, nullptr);
+        PostMessageA(GetDlgItem(box, 1016), BM_CLICK, 0, 0);
+        break;
+      }
+    }
+    EXPECT_EQ(saver.WaitForExit(), c.exitCode);
+    std::string timerCalls;
+    std::istringstream lines(Log());
+    for (std::string line; std::getline(lines, line);) {
+      if (line.starts_with("time")) timerCalls.append(line).append("\n");
+    }
+    EXPECT_EQ(timerCalls, c.timerCalls);
   }
 }
 

@@ -8,9 +8,12 @@
 #include "harness.h"
 #include "monitor_helpers.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "renderer/reference_frame.h"
 #include "renderer/win32/ScreenMain.h"
@@ -33,7 +36,8 @@ bool ShowsFireworks(const Counts& c) {
   return c.white < c.Total() / 50 && c.other + c.white > 500 && c.black > c.Total() / 2;
 }
 
-std::string LayoutName() { return MonitorArea(1).width == MonitorArea(0).width ? "equal" : "unequal"; }
+// The secondary is 1024 wide in the equal layout, 1280 in the other, whatever the primary is switched to.
+std::string LayoutName() { return MonitorArea(1).width == 1024 ? "equal" : "unequal"; }
 
 class TwoMonitors : public ::testing::Test {
  protected:
@@ -64,14 +68,29 @@ class TwoMonitors : public ::testing::Test {
     }
   }
 
-  // The primary shows fireworks and the secondary is black, or shows fireworks too and moves.
+  // Moves of 5 there until the saver closes: on a loaded machine two of the ignored moves now and
+  // then reach it as one (which moves count is other tests' business).
+  bool MovesThereClose(POINT at) {
+    bool away = false;
+    return PumpUntil([&] {
+      away = !away;
+      MoveCursorTo(at.x + (away ? 3 : 0), at.y + (away ? 2 : 0));
+      return !saver_->Running();
+    });
+  }
+
+  // The primary shows fireworks and the secondary is black, or shows fireworks too and moves, to
+  // its last column.
   static bool Shows(bool secondaryDrawn, const std::string& artifact) {
     Screenshot previous;
     return PumpUntil([&] {
       const Screenshot shot = CaptureScreen();
+      const Area area = MonitorArea(1);
       const Counts primary = CountPixels(shot, MonitorArea(0));
-      const Counts secondary = CountPixels(shot, MonitorArea(1));
-      bool shown = ShowsFireworks(primary) && (secondaryDrawn ? ShowsFireworks(secondary) : IsBlack(secondary));
+      const Counts secondary = CountPixels(shot, area);
+      const Counts lastColumns = CountPixels(shot, {area.left + area.width - 16, area.top, 16, area.height});
+      bool shown = ShowsFireworks(primary) && (secondaryDrawn ? ShowsFireworks(secondary) : IsBlack(secondary)) &&
+                   lastColumns.white < lastColumns.Total() / 2;
       if (shown && secondaryDrawn) {
         shown = !previous.pixels.empty() && CountPixels(previous, MonitorArea(1)).other != secondary.other;
         previous = shot;
@@ -114,18 +133,30 @@ TEST_F(TwoMonitors, AKeyWithTheCursorOverTheSecondaryCloses) {
   EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor());
 }
 
-TEST_F(TwoMonitors, ADisplaySizeOfItsOwnSwitchesOnlyThePrimaryAndComesBack) {
-  const int secondaryWidth = MonitorArea(1).width;
-  ASSERT_TRUE(WriteFileBytes(SettingsPath(), AllEightKeys("10", "800 x 600")));
-  Start();
-  EXPECT_TRUE(PumpUntil([] { return GetSystemMetrics(SM_CXSCREEN) == 800 && GetSystemMetrics(SM_CYSCREEN) == 600; }))
-      << GetSystemMetrics(SM_CXSCREEN) << " x " << GetSystemMetrics(SM_CYSCREEN);
-  EXPECT_EQ(MonitorArea(1).width, secondaryWidth);
-  PressKey(VK_SPACE);
-  EXPECT_EQ(saver_->WaitForExit(), 0u);
-  EXPECT_TRUE(PumpUntil([] { return GetSystemMetrics(SM_CXSCREEN) == 1024 && GetSystemMetrics(SM_CYSCREEN) == 768; }))
-      << GetSystemMetrics(SM_CXSCREEN) << " x " << GetSystemMetrics(SM_CYSCREEN);
-  EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor());
+// The primary's own Display size moves the secondary to the primary's new edge (the desktop keeps
+// monitors edge to edge): the saver follows it there, black or drawing, and input over the strip it
+// left closes the saver; afterwards the desktop comes back as it was.
+TEST_F(TwoMonitors, ADisplaySizeOfItsOwnMovesTheSecondaryAndTheSaverFollows) {
+  const Area secondaryBefore = MonitorArea(1);
+  const int narrower = MonitorArea(0).width - 800;
+  for (const char* allMonitors : {"0", "1"}) {
+    SCOPED_TRACE(std::string("AllMonitors=") + allMonitors);
+    ASSERT_TRUE(WriteFileBytes(SettingsPath(), AllEightKeys("10", "800 x 600") + "AllMonitors=" + allMonitors + "\r\n"));
+    Start();
+    EXPECT_TRUE(PumpUntil([] { return GetSystemMetrics(SM_CXSCREEN) == 800 && GetSystemMetrics(SM_CYSCREEN) == 600; }))
+        << GetSystemMetrics(SM_CXSCREEN) << " x " << GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_TRUE(PumpUntil([&] { return MonitorArea(1).left == secondaryBefore.left - narrower; }));
+    EXPECT_EQ(MonitorArea(1).width, secondaryBefore.width);
+    EXPECT_TRUE(Shows(*allMonitors == '1', std::string("display-size-all-monitors-") + allMonitors));
+    UseUpTheIgnoredMoves();
+    const Area moved = MonitorArea(1);
+    EXPECT_TRUE(MovesThereClose({GetSystemMetrics(SM_XVIRTUALSCREEN) + moved.left + 100,
+                                 GetSystemMetrics(SM_YVIRTUALSCREEN) + moved.top + moved.height / 2}));
+    EXPECT_EQ(saver_->WaitForExit(), 0u);
+    EXPECT_TRUE(PumpUntil([&] { return MonitorArea(1).left == secondaryBefore.left; }));
+    EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor());
+    ASSERT_TRUE(PlaceCursor(onSecondary_.x, onSecondary_.y));
+  }
 }
 
 TEST_F(TwoMonitors, TheSecondaryShowsTheFireworksOnlyWithAllMonitorsOne) {
@@ -147,9 +178,31 @@ TEST_F(TwoMonitors, TheSecondaryShowsTheFireworksOnlyWithAllMonitorsOne) {
   }
 }
 
-// Faults on the secondary monitor alone, through the stand-in d3d9 (standins/d3d9.cpp): that
-// monitor is black, or drawing again after a loss, the primary draws, no report comes, and input
-// over the secondary still closes.
+// What the stand-in logged with windows-rules: every secondary device made before the main one's
+// last creation is reset once after it.
+bool EachEarlierDeviceResetOnce(const std::string& log) {
+  std::vector<std::string> lines;
+  std::istringstream text(log);
+  for (std::string line; std::getline(text, line);) lines.push_back(line);
+  std::size_t mainMade = lines.size();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].starts_with("adapter 0: create") && lines[i].ends_with("done")) mainMade = i;
+  }
+  if (mainMade == lines.size()) return false;
+  for (const char* adapter : {"1", "2", "3"}) {
+    const std::string prefix = std::string("adapter ") + adapter;
+    const auto made = std::count_if(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(mainMade),
+                                    [&](const std::string& l) { return l.starts_with(prefix + ": create") && l.ends_with("done"); });
+    const auto reset = std::count(lines.begin() + static_cast<std::ptrdiff_t>(mainMade), lines.end(), prefix + " reset done");
+    if (reset != (made > 0 ? 1 : 0)) return false;
+  }
+  return true;
+}
+
+// Faults on the secondary monitor alone, through the stand-in d3d9 (standins/d3d9.cpp), which also
+// holds the saver to Windows' rules for several full-screen devices: that monitor is black, or
+// drawing again after a loss, the primary draws, no report comes, and input over the secondary
+// still closes. An adapter that answers the primary's monitor leaves the real secondary covered.
 TEST_F(TwoMonitors, ASecondaryMonitorsFaultsStayOnItWithoutAReport) {
   ASSERT_TRUE(InstallInSystemFolder(ProgramDir() + "\\faults\\d3d9.dll", "d3d9.dll", "d3d9_wine.dll"));
   ScopedRegistryValue standIn("Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "d3d9", "native,builtin");
@@ -164,6 +217,10 @@ TEST_F(TwoMonitors, ASecondaryMonitorsFaultsStayOnItWithoutAReport) {
       {"texture", true, "texture refused\n", false},
       {"lost", true, "30 presents after the reset\n", true},
       {"lost", false, "", false},  // kept black, its device is never presented again: never lost
+      {"", false, "", false},
+      {"", true, "", true},
+      {"adapter-monitor 1 0", false, "", false},
+      {"adapter-monitor 1 0", true, "", false},
   };
   const std::string log = ProgramDir() + "\\faults\\two-monitors.log";
   SetEnvironmentVariableA("VIZO_D3D9_ADAPTER", "1");
@@ -171,7 +228,7 @@ TEST_F(TwoMonitors, ASecondaryMonitorsFaultsStayOnItWithoutAReport) {
   for (const auto& c : cases) {
     const std::string name = std::string(c.fault) + (c.allMonitors ? ", on" : ", off");
     DeleteFileA(log.c_str());
-    SetEnvironmentVariableA("VIZO_D3D9_FAULT", c.fault);
+    SetEnvironmentVariableA("VIZO_D3D9_FAULT", (std::string("windows-rules ") + c.fault).c_str());
     RemoveSettings();
     if (c.allMonitors) {
       ASSERT_TRUE(WriteFileBytes(SettingsPath(), "[main]\r\nAllMonitors=1\r\n"));
@@ -186,15 +243,9 @@ TEST_F(TwoMonitors, ASecondaryMonitorsFaultsStayOnItWithoutAReport) {
         << name << ": " << logText();
     EXPECT_TRUE(Shows(c.drawn, std::string("secondary-") + c.fault)) << name;
     EXPECT_TRUE(ProcessWindows(saver_->Id(), "#32770", nullptr).empty()) << name << ": a box came";
+    EXPECT_TRUE(EachEarlierDeviceResetOnce(logText())) << name << ": " << logText();
     UseUpTheIgnoredMoves();
-    // Moves of 5 over the secondary until it closes: on a loaded machine two of the ignored moves
-    // now and then reach the saver as one (which moves count is the other tests' business).
-    bool away = false;
-    EXPECT_TRUE(PumpUntil([&] {
-      away = !away;
-      MoveCursorTo(onSecondary_.x + (away ? 3 : 0), onSecondary_.y + (away ? 2 : 0));
-      return !saver_->Running();
-    })) << name;
+    EXPECT_TRUE(MovesThereClose(onSecondary_)) << name;
     EXPECT_EQ(saver_->WaitForExit(), 0u) << name;
     EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor()) << name;
     ASSERT_TRUE(PlaceCursor(onSecondary_.x, onSecondary_.y));

@@ -1,6 +1,7 @@
 // Stands in for d3d9.dll in the system folder: forwards to Wine's own Direct3D 9 (kept there as
-// d3d9_wine.dll) and fails on command, for the fault cases of the saver. VIZO_D3D9_FAULT names the fault; what happened
-// goes to VIZO_STANDIN_LOG. With VIZO_D3D9_ADAPTER set to a number, the fault hits only that adapter's devices.
+// d3d9_wine.dll) and fails on command, for the fault cases of the saver. VIZO_D3D9_FAULT names the
+// fault, and may add the words below; what happened goes to VIZO_STANDIN_LOG. With VIZO_D3D9_ADAPTER
+// set to a number, the fault hits only that adapter's devices.
 //   device        every device creation is refused
 //   windowed      every windowed device creation (the preview's) is refused
 //   windowed-after-pane  the same, but only once the device window's parent (the preview's pane) is
@@ -10,15 +11,25 @@
 //   vertex-buffer every vertex buffer creation fails
 //   lost          after 30 presents the device is lost for 30 status checks, then needs a reset
 //   reset-fails   after 30 presents the device needs a reset; the first 3 are refused
+// Words that go with any fault:
+//   windows-rules  what Windows enforces and Wine doesn't: a full-screen creation on the same
+//                 Direct3D object and focus window leaves every earlier full-screen device needing
+//                 a reset (its surfaces lost: the stand-in fills its monitor with magenta); a Reset
+//                 while a default-pool resource of the device lives, and a full-screen refresh rate
+//                 the adapter doesn't list at that size, are refused
+//   adapter-monitor N M  adapter N answers adapter M's monitor (GetAdapterMonitor)
 // Only the few methods a fault needs are replaced, in the real objects' own method tables, patched
 // in place: an implementation's objects keep their tables (some call their own later methods, beyond
 // the plain interface's, through them), and every object of a class sees the stand-in.
 #define CINTERFACE
 #include <d3d9.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "standin_log.h"
 
@@ -29,6 +40,24 @@ enum class Phase { Normal, Lost, NeedsReset };
 
 Fault g_fault = Fault::None;
 int g_adapter = -1;  // the adapter the fault hits; -1: every one
+bool g_windowsRules = false;
+int g_monitorOf[2] = {-1, -1};  // adapter-monitor: adapter [0] answers adapter [1]'s monitor
+
+// What windows-rules keeps of each device and resource.
+struct DeviceRecord {
+  IDirect3DDevice9* device;
+  IDirect3D9* direct3d;
+  HWND focus;
+  UINT adapter;
+  bool fullScreen;
+  bool needsReset;
+};
+std::vector<DeviceRecord> g_devices;
+struct DefaultPoolResource {
+  IUnknown* resource;
+  IDirect3DDevice9* device;
+};
+std::vector<DefaultPoolResource> g_defaultPool;
 Phase g_phase = Phase::Normal;
 int g_presents = 0;
 int g_statusChecks = 0;  // since the loss
@@ -41,6 +70,10 @@ IDirect3D9Vtbl g_realDirect3DMethods;
 IDirect3D9Vtbl* g_patchedDirect3D = nullptr;
 IDirect3DDevice9Vtbl g_realDeviceMethods;
 IDirect3DDevice9Vtbl* g_patchedDevice = nullptr;
+IDirect3DVertexBuffer9Vtbl g_realBufferMethods;
+IDirect3DVertexBuffer9Vtbl* g_patchedBuffer = nullptr;
+IDirect3DTexture9Vtbl g_realTextureMethods;
+IDirect3DTexture9Vtbl* g_patchedTexture = nullptr;
 const IDirect3DDevice9Vtbl* g_realDevice = &g_realDeviceMethods;
 const IDirect3D9Vtbl* g_realDirect3D = &g_realDirect3DMethods;
 
@@ -54,9 +87,7 @@ void Patch(Method& entry, Method replacement) {
   }
 }
 
-Fault FaultFromEnvironment() {
-  char name[64] = {};
-  GetEnvironmentVariableA("VIZO_D3D9_FAULT", name, sizeof name);
+Fault FaultNamed(const char* name) {
   const struct {
     const char* name;
     Fault fault;
@@ -72,6 +103,97 @@ Fault FaultFromEnvironment() {
     if (std::strcmp(name, f.name) == 0) return f.fault;
   }
   return Fault::None;
+}
+
+// The fault, and the words that go with it.
+Fault FaultFromEnvironment() {
+  char text[128] = {};
+  GetEnvironmentVariableA("VIZO_D3D9_FAULT", text, sizeof text);
+  std::istringstream words(text);
+  Fault found = Fault::None;
+  for (std::string word; words >> word;) {
+    if (word == "windows-rules") {
+      g_windowsRules = true;
+    } else if (word == "adapter-monitor") {
+      words >> g_monitorOf[0] >> g_monitorOf[1];
+    } else {
+      found = FaultNamed(word.c_str());
+    }
+  }
+  return found;
+}
+
+DeviceRecord* RecordOf(IDirect3DDevice9* device) {
+  const auto found =
+      std::find_if(g_devices.begin(), g_devices.end(), [device](const DeviceRecord& r) { return r.device == device; });
+  return found == g_devices.end() ? nullptr : &*found;
+}
+
+bool NeedsResetByRule(IDirect3DDevice9* device) {
+  const DeviceRecord* record = RecordOf(device);
+  return record && record->needsReset;
+}
+
+// Whether the adapter lists a full-screen mode of this size and rate (0: any rate).
+bool ListsMode(IDirect3D9* direct3d, UINT adapter, const D3DPRESENT_PARAMETERS& p) {
+  const UINT count = g_realDirect3D->GetAdapterModeCount(direct3d, adapter, p.BackBufferFormat);
+  for (UINT i = 0; i < count; ++i) {
+    D3DDISPLAYMODE mode{};
+    if (SUCCEEDED(g_realDirect3D->EnumAdapterModes(direct3d, adapter, p.BackBufferFormat, i, &mode)) &&
+        mode.Width == p.BackBufferWidth && mode.Height == p.BackBufferHeight &&
+        (p.FullScreen_RefreshRateInHz == 0 || mode.RefreshRate == p.FullScreen_RefreshRateInHz)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool RateRefused(IDirect3D9* direct3d, UINT adapter, const D3DPRESENT_PARAMETERS& p) {
+  if (!g_windowsRules || p.Windowed || p.FullScreen_RefreshRateInHz == 0 || ListsMode(direct3d, adapter, p)) return false;
+  StandinLog("adapter %u: %ux%u at %u Hz refused: not listed", adapter, p.BackBufferWidth, p.BackBufferHeight,
+             p.FullScreen_RefreshRateInHz);
+  return true;
+}
+
+// A full-screen device was made: those made before on the same object and focus window lose their
+// surfaces. Their monitors show it until they are reset and drawn again.
+void LoseEarlierDevices(const DeviceRecord& made) {
+  for (DeviceRecord& earlier : g_devices) {
+    if (earlier.device == made.device || !earlier.fullScreen || earlier.needsReset ||
+        earlier.direct3d != made.direct3d || earlier.focus != made.focus) {
+      continue;
+    }
+    g_realDevice->Clear(earlier.device, 0, nullptr, D3DCLEAR_TARGET, 0xFFFF00FF, 1.0f, 0);
+    g_realDevice->Present(earlier.device, nullptr, nullptr, nullptr, nullptr);
+    earlier.needsReset = true;
+    StandinLog("adapter %u needs a reset", earlier.adapter);
+  }
+}
+
+template <typename Vtbl, typename Object>
+ULONG ReleaseTracked(const Vtbl& real, Object* object) {
+  const ULONG left = real.Release(object);
+  if (left == 0) {
+    std::erase_if(g_defaultPool, [object](const DefaultPoolResource& r) {
+      return r.resource == reinterpret_cast<IUnknown*>(object);
+    });
+  }
+  return left;
+}
+ULONG WINAPI ReleaseBuffer(IDirect3DVertexBuffer9* buffer) { return ReleaseTracked(g_realBufferMethods, buffer); }
+ULONG WINAPI ReleaseTexture(IDirect3DTexture9* texture) { return ReleaseTracked(g_realTextureMethods, texture); }
+
+ULONG WINAPI ReleaseDevice(IDirect3DDevice9* device) {
+  const ULONG left = g_realDevice->Release(device);
+  if (left == 0) std::erase_if(g_devices, [device](const DeviceRecord& r) { return r.device == device; });
+  return left;
+}
+
+HMONITOR WINAPI GetAdapterMonitor(IDirect3D9* direct3d, UINT adapter) {
+  if (g_monitorOf[0] >= 0 && adapter == static_cast<UINT>(g_monitorOf[0])) {
+    adapter = static_cast<UINT>(g_monitorOf[1]);
+  }
+  return g_realDirect3D->GetAdapterMonitor(direct3d, adapter);
 }
 
 int AdapterFromEnvironment() {
@@ -90,6 +212,7 @@ bool Hits(IDirect3DDevice9* device) {
 }
 
 HRESULT WINAPI TestCooperativeLevel(IDirect3DDevice9* device) {
+  if (NeedsResetByRule(device)) return D3DERR_DEVICENOTRESET;
   if (g_phase == Phase::Normal || !Hits(device)) return g_realDevice->TestCooperativeLevel(device);
   ++g_statusChecks;
   if (g_phase == Phase::Lost && g_statusChecks >= 30) g_phase = Phase::NeedsReset;
@@ -98,6 +221,7 @@ HRESULT WINAPI TestCooperativeLevel(IDirect3DDevice9* device) {
 
 HRESULT WINAPI Present(IDirect3DDevice9* device, const RECT* source, const RECT* target, HWND window,
                        const RGNDATA* dirty) {
+  if (NeedsResetByRule(device)) return D3DERR_DEVICELOST;
   if (!Hits(device)) return g_realDevice->Present(device, source, target, window, dirty);
   if (g_phase != Phase::Normal) return D3DERR_DEVICELOST;
   const HRESULT result = g_realDevice->Present(device, source, target, window, dirty);
@@ -111,7 +235,23 @@ HRESULT WINAPI Present(IDirect3DDevice9* device, const RECT* source, const RECT*
   return result;
 }
 
+// Windows' rules first, then the fault's.
 HRESULT WINAPI Reset(IDirect3DDevice9* device, D3DPRESENT_PARAMETERS* parameters) {
+  if (DeviceRecord* record = g_windowsRules ? RecordOf(device) : nullptr) {
+    const bool resourcesLive = std::any_of(g_defaultPool.begin(), g_defaultPool.end(),
+                                           [device](const DefaultPoolResource& r) { return r.device == device; });
+    if (resourcesLive) {
+      StandinLog("adapter %u: reset refused: default-pool resources live", record->adapter);
+      return D3DERR_INVALIDCALL;
+    }
+    if (RateRefused(record->direct3d, record->adapter, *parameters)) return D3DERR_INVALIDCALL;
+    if (record->needsReset) {
+      const HRESULT result = g_realDevice->Reset(device, parameters);
+      record->needsReset = FAILED(result);
+      StandinLog("adapter %u reset %s", record->adapter, SUCCEEDED(result) ? "done" : "failed");
+      return result;
+    }
+  }
   if (!Hits(device)) return g_realDevice->Reset(device, parameters);
   if (g_phase == Phase::Lost) return D3DERR_DEVICELOST;
   if (g_phase == Phase::NeedsReset && g_fault == Fault::ResetFails && g_resetsRefused < 3) {
@@ -134,7 +274,17 @@ HRESULT WINAPI CreateTexture(IDirect3DDevice9* device, UINT width, UINT height, 
     StandinLog("texture refused");
     return E_OUTOFMEMORY;
   }
-  return g_realDevice->CreateTexture(device, width, height, levels, usage, format, pool, texture, shared);
+  const HRESULT result =
+      g_realDevice->CreateTexture(device, width, height, levels, usage, format, pool, texture, shared);
+  if (SUCCEEDED(result) && pool == D3DPOOL_DEFAULT) {
+    if (!g_patchedTexture) {
+      g_patchedTexture = (*texture)->lpVtbl;
+      g_realTextureMethods = *g_patchedTexture;
+      Patch(g_patchedTexture->Release, ReleaseTexture);
+    }
+    g_defaultPool.push_back({reinterpret_cast<IUnknown*>(*texture), device});
+  }
+  return result;
 }
 
 HRESULT WINAPI CreateVertexBuffer(IDirect3DDevice9* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
@@ -143,7 +293,16 @@ HRESULT WINAPI CreateVertexBuffer(IDirect3DDevice9* device, UINT length, DWORD u
     StandinLog("vertex buffer refused");
     return E_OUTOFMEMORY;
   }
-  return g_realDevice->CreateVertexBuffer(device, length, usage, fvf, pool, buffer, shared);
+  const HRESULT result = g_realDevice->CreateVertexBuffer(device, length, usage, fvf, pool, buffer, shared);
+  if (SUCCEEDED(result) && pool == D3DPOOL_DEFAULT) {
+    if (!g_patchedBuffer) {
+      g_patchedBuffer = (*buffer)->lpVtbl;
+      g_realBufferMethods = *g_patchedBuffer;
+      Patch(g_patchedBuffer->Release, ReleaseBuffer);
+    }
+    g_defaultPool.push_back({reinterpret_cast<IUnknown*>(*buffer), device});
+  }
+  return result;
 }
 
 // Whether this creation is refused; the windowed-after-pane fault first waits for the pane to go.
@@ -184,9 +343,15 @@ HRESULT WINAPI CreateDevice(IDirect3D9* direct3d, UINT adapter, D3DDEVTYPE type,
     StandinLog("create %s %s refused", kind, vertices);
     return D3DERR_NOTAVAILABLE;
   }
+  if (RateRefused(direct3d, adapter, *parameters)) return D3DERR_INVALIDCALL;
   const HRESULT result = g_realDirect3D->CreateDevice(direct3d, adapter, type, focus, flags, parameters, device);
-  StandinLog("create %s %s %s", kind, vertices, SUCCEEDED(result) ? "done" : "failed");
-  if (SUCCEEDED(result) && !g_patchedDevice) {
+  if (g_windowsRules) {
+    StandinLog("adapter %u: create %s %s %s", adapter, kind, vertices, SUCCEEDED(result) ? "done" : "failed");
+  } else {
+    StandinLog("create %s %s %s", kind, vertices, SUCCEEDED(result) ? "done" : "failed");
+  }
+  if (FAILED(result)) return result;
+  if (!g_patchedDevice) {
     g_patchedDevice = (*device)->lpVtbl;
     g_realDeviceMethods = *g_patchedDevice;
     Patch(g_patchedDevice->TestCooperativeLevel, TestCooperativeLevel);
@@ -194,6 +359,12 @@ HRESULT WINAPI CreateDevice(IDirect3D9* direct3d, UINT adapter, D3DDEVTYPE type,
     Patch(g_patchedDevice->Reset, Reset);
     Patch(g_patchedDevice->CreateTexture, CreateTexture);
     Patch(g_patchedDevice->CreateVertexBuffer, CreateVertexBuffer);
+    Patch(g_patchedDevice->Release, ReleaseDevice);
+  }
+  if (g_windowsRules) {
+    const DeviceRecord made{*device, direct3d, focus, adapter, !parameters->Windowed, false};
+    g_devices.push_back(made);
+    if (made.fullScreen) LoseEarlierDevices(made);
   }
   return result;
 }
@@ -216,6 +387,7 @@ extern "C" __declspec(dllexport) IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVers
     g_patchedDirect3D = direct3d->lpVtbl;
     g_realDirect3DMethods = *g_patchedDirect3D;
     Patch(g_patchedDirect3D->CreateDevice, CreateDevice);
+    Patch(g_patchedDirect3D->GetAdapterMonitor, GetAdapterMonitor);
   }
   return direct3d;
 }
