@@ -17,7 +17,8 @@
 //                 a reset (its surfaces lost: the stand-in fills its monitor with magenta); a Reset
 //                 while a default-pool resource of the device lives, and a full-screen refresh rate
 //                 the adapter doesn't list at that size, are refused
-//   adapter-monitor N M  adapter N answers adapter M's monitor (GetAdapterMonitor)
+//   adapter-monitor N M  adapter N shows adapter M's monitor: it answers that monitor's handle
+//                 (GetAdapterMonitor), and its devices are made on adapter M
 // Only the few methods a fault needs are replaced, in the real objects' own method tables, patched
 // in place: an implementation's objects keep their tables (some call their own later methods, beyond
 // the plain interface's, through them), and every object of a class sees the stand-in.
@@ -344,6 +345,7 @@ HRESULT WINAPI CreateDevice(IDirect3D9* direct3d, UINT adapter, D3DDEVTYPE type,
     return D3DERR_NOTAVAILABLE;
   }
   if (RateRefused(direct3d, adapter, *parameters)) return D3DERR_INVALIDCALL;
+  if (g_monitorOf[0] >= 0 && adapter == static_cast<UINT>(g_monitorOf[0])) adapter = static_cast<UINT>(g_monitorOf[1]);
   const HRESULT result = g_realDirect3D->CreateDevice(direct3d, adapter, type, focus, flags, parameters, device);
   if (g_windowsRules) {
     StandinLog("adapter %u: create %s %s %s", adapter, kind, vertices, SUCCEEDED(result) ? "done" : "failed");
