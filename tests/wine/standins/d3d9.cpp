@@ -14,7 +14,8 @@
 // Words that go with any fault:
 //   windows-rules  what Windows enforces and Wine doesn't: a full-screen creation on the same
 //                 Direct3D object and focus window leaves every earlier full-screen device needing
-//                 a reset (its surfaces lost: the stand-in fills its monitor with magenta); a Reset
+//                 a reset (Present answers D3DERR_DEVICELOST, TestCooperativeLevel
+//                 D3DERR_DEVICENOTRESET, until it is reset); a Reset
 //                 while a default-pool resource of the device lives, and a full-screen refresh rate
 //                 the adapter doesn't list at that size, are refused
 //   adapter-monitor N M  adapter N shows adapter M's monitor: it answers that monitor's handle
@@ -157,15 +158,13 @@ bool RateRefused(IDirect3D9* direct3d, UINT adapter, const D3DPRESENT_PARAMETERS
 }
 
 // A full-screen device was made: those made before on the same object and focus window lose their
-// surfaces. Their monitors show it until they are reset and drawn again.
+// surfaces.
 void LoseEarlierDevices(const DeviceRecord& made) {
   for (DeviceRecord& earlier : g_devices) {
     if (earlier.device == made.device || !earlier.fullScreen || earlier.needsReset ||
         earlier.direct3d != made.direct3d || earlier.focus != made.focus) {
       continue;
     }
-    g_realDevice->Clear(earlier.device, 0, nullptr, D3DCLEAR_TARGET, 0xFFFF00FF, 1.0f, 0);
-    g_realDevice->Present(earlier.device, nullptr, nullptr, nullptr, nullptr);
     earlier.needsReset = true;
     StandinLog("adapter %u needs a reset", earlier.adapter);
   }
