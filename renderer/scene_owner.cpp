@@ -288,6 +288,10 @@ void SceneOwner::RenderView(int slot, FrameContent& content, bool& advanced) {
   }
 }
 
+int SceneOwner::DrawingViews() const {
+  return static_cast<int>(std::count_if(views.begin(), views.end(), [](const View& v) { return v.role == ViewRole::Draw; }));
+}
+
 void SceneOwner::RenderFrame(FrameContent& content) {
   if (!hasDevice) return;
   // The animation moves on with the first view that draws this tick, and only then.

@@ -143,6 +143,8 @@ struct SceneOwner {
   // The secondary views that draw get their resources; one that can't have them is made black.
   void CreateSecondaryResources(FrameContent& content);
   void RenderFrame(FrameContent& content);
+  // The views that draw the fireworks each tick (the main one's among them).
+  int DrawingViews() const;
   // The desktop laid its monitors out again: every cover, and the view presenting into it, goes to
   // where its monitor is now.
   void FollowLayout();

@@ -26,16 +26,19 @@ DWORD ToD3D(VertexProcessing processing) {
 }
 
 // One tick's drawing: the camera moves on a degree and the animation by its 1000 calls, once; then
-// each view draws them with its own painter, through a projection of its own shape. A painter's
-// default-pool objects go and come back around a reset of its device.
+// each view draws them with its own painter, through a projection of its own shape. With one view,
+// the most common case, each call's sprite is drawn as it comes, as nothing else needs it kept. A
+// painter's default-pool objects go and come back around a reset of its device.
 class FireworksFrame final : public FrameContent {
  public:
   explicit FireworksFrame(ScreenMain& owner) : owner_(owner) {}
   // The frame's own arithmetic is float's (as Direct3D leaves the x87 unit); the animation, the
   // camera and the effect ask for more where their rules do.
   void Advance() override {
+    oneView_ = owner_.scene.DrawingViews() == 1;
     gfx::AtPrecision(gfx::Precision::Single, [this] {
       owner_.scene.camera.Update();
+      if (oneView_) return;
       const std::int32_t spacing = owner_.scene.settings.spacing;
       for (int i = 0; i < ScreenMain::DrawsPerFrame; ++i)
         owner_.sprites[static_cast<size_t>(i)] = PainterAnimation().Next(spacing, i);
@@ -50,7 +53,12 @@ class FireworksFrame final : public FrameContent {
       HanabiPainter& painter = owner_.PainterFor(slot);
       ApplyCamera(device, camera, slot == 0);
       painter.Begin(camera);
-      for (const SpriteDraw& sprite : owner_.sprites) painter.Draw(device, sprite);
+      if (oneView_) {
+        const std::int32_t spacing = owner_.scene.settings.spacing;
+        for (int i = 0; i < ScreenMain::DrawsPerFrame; ++i) painter.Draw(device, spacing, i);
+      } else {
+        for (const SpriteDraw& sprite : owner_.sprites) painter.Draw(device, sprite);
+      }
       painter.End();
     });
   }
@@ -67,6 +75,7 @@ class FireworksFrame final : public FrameContent {
 
  private:
   ScreenMain& owner_;
+  bool oneView_ = true;  // this tick's sprites are drawn as the animation gives them
 };
 
 }  // namespace
