@@ -145,6 +145,16 @@ class CountingContent final : public FrameContent {
 std::vector<int> g_reports;
 void Record(int line) { g_reports.push_back(line); }
 
+// The settings read at start: a Display size (0 x 0 for none) and AllMonitors.
+void TakeSettings(SceneOwner& scene, FakeGraphics& graphics, std::int32_t width, std::int32_t height,
+                  bool allMonitors = false) {
+  settings::SceneSettings read;
+  read.displayWidth = width;
+  read.displayHeight = height;
+  read.allMonitors = allMonitors;
+  scene.TakeSettings(read, graphics.modes[0]);
+}
+
 // A frame's calls when these slots draw, the first moving the animation on; the recovered slot's
 // device is reset first.
 std::vector<std::string> FrameCalls(std::initializer_list<int> slots, int recovered = -1) {
@@ -165,10 +175,7 @@ struct Scene : ::testing::Test {
   SceneOwner owner{graphics, Record};
   void SetUp() override {
     g_reports.clear();
-    settings::SceneSettings read;
-    read.displayWidth = 800;
-    read.displayHeight = 600;
-    owner.TakeSettings(read, graphics.modes[0]);
+    TakeSettings(owner, graphics, 800, 600);
   }
   int Count(const std::string& call) const {
     int n = 0;
@@ -220,10 +227,7 @@ TEST_F(Scene, FullScreenRefreshRateIsOneTheAdapterListsForTheSize) {
     fresh.listed = {{800, 500, c.desktopRate, X8R8G8B8}, {1024, 768, c.desktopRate, X8R8G8B8}};
     for (const auto rate : c.listedAt800) fresh.listed.push_back({800, 600, rate, X8R8G8B8});
     SceneOwner scene{fresh, Record};
-    settings::SceneSettings read;
-    read.displayWidth = 800;
-    read.displayHeight = 600;
-    scene.TakeSettings(read, fresh.modes[0]);
+    TakeSettings(scene, fresh, 800, 600);
     ASSERT_TRUE(scene.InitDevice(std::pair{1024, 768})) << c.name;
     EXPECT_EQ(fresh.lastCreated.refreshRate, c.used) << c.name;
   }
@@ -286,10 +290,7 @@ TEST_F(Scene, ADisplaySizeTheAdapterRefusesFallsBackToTheDesktopMode) {
     fresh.refusedWidths = c.refused;
     g_reports.clear();
     SceneOwner scene{fresh, Record};
-    settings::SceneSettings read;
-    read.displayWidth = c.displayWidth;
-    read.displayHeight = c.displayHeight;
-    scene.TakeSettings(read, fresh.modes[0]);
+    TakeSettings(scene, fresh, c.displayWidth, c.displayHeight);
     EXPECT_EQ(scene.InitDevice(c.window), c.usedWidth != 0) << c.displayWidth;
     EXPECT_EQ(static_cast<int>(fresh.calls.size()), c.attempts) << c.displayWidth;
     if (c.usedWidth != 0) {
@@ -431,9 +432,7 @@ TEST_F(Scene, EveryMonitorOfTheDesktopIsCoveredWhateverTheAdaptersSay) {
       fresh.desktop = c.desktop;
       fresh.adapterMonitors = c.adapterMonitors;
       SceneOwner scene{fresh, Record};
-      settings::SceneSettings read;
-      read.allMonitors = allMonitors;
-      scene.TakeSettings(read, fresh.modes[0]);
+      TakeSettings(scene, fresh, 0, 0, allMonitors);
       ASSERT_TRUE(scene.InitDevice(std::pair{1024, 768})) << c.name;
       EXPECT_EQ(fresh.covers, c.covers) << c.name;
       std::vector<int> withDevices;
@@ -471,11 +470,7 @@ TEST_F(Scene, TheCoversFollowTheirMonitorsWhenTheDesktopMovesThem) {
       fresh.desktop = {primary, secondary};
       fresh.laterDesktop = c.later;
       SceneOwner scene{fresh, Record};
-      settings::SceneSettings read;
-      read.displayWidth = 800;
-      read.displayHeight = 600;
-      read.allMonitors = allMonitors;
-      scene.TakeSettings(read, fresh.modes[0]);
+      TakeSettings(scene, fresh, 800, 600, allMonitors);
       ASSERT_TRUE(scene.InitDevice(std::pair{2048, 768})) << c.name;
       EXPECT_EQ(fresh.covers[1], c.where) << c.name;
       // The saver ends, or the desktop changes back: so does the cover.
@@ -534,11 +529,7 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
     fresh.failingResets = c.failingResets;
     g_reports.clear();
     SceneOwner scene{fresh, Record};
-    settings::SceneSettings read;
-    read.displayWidth = 800;
-    read.displayHeight = 600;
-    read.allMonitors = true;
-    scene.TakeSettings(read, fresh.modes[0]);
+    TakeSettings(scene, fresh, 800, 600, true);
     ASSERT_TRUE(scene.InitDevice(std::pair{1024, 768})) << c.name;
     // Each at its own mode and shape; the Display setting stays the main monitor's.
     EXPECT_EQ(scene.views[0].presentation.width, 800u);

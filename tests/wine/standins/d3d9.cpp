@@ -183,6 +183,17 @@ ULONG ReleaseTracked(const Vtbl& real, Object* object) {
 ULONG WINAPI ReleaseBuffer(IDirect3DVertexBuffer9* buffer) { return ReleaseTracked(g_realBufferMethods, buffer); }
 ULONG WINAPI ReleaseTexture(IDirect3DTexture9* texture) { return ReleaseTracked(g_realTextureMethods, texture); }
 
+// A default-pool resource is kept until its last release (its class's Release patched on first use).
+template <typename Object, typename Vtbl, typename ReleaseFn>
+void KeepDefaultPool(Object* object, IDirect3DDevice9* device, Vtbl*& patched, Vtbl& real, ReleaseFn release) {
+  if (!patched) {
+    patched = object->lpVtbl;
+    real = *patched;
+    Patch(patched->Release, release);
+  }
+  g_defaultPool.push_back({reinterpret_cast<IUnknown*>(object), device});
+}
+
 ULONG WINAPI ReleaseDevice(IDirect3DDevice9* device) {
   const ULONG left = g_realDevice->Release(device);
   if (left == 0) std::erase_if(g_devices, [device](const DeviceRecord& r) { return r.device == device; });
@@ -277,12 +288,7 @@ HRESULT WINAPI CreateTexture(IDirect3DDevice9* device, UINT width, UINT height, 
   const HRESULT result =
       g_realDevice->CreateTexture(device, width, height, levels, usage, format, pool, texture, shared);
   if (SUCCEEDED(result) && pool == D3DPOOL_DEFAULT) {
-    if (!g_patchedTexture) {
-      g_patchedTexture = (*texture)->lpVtbl;
-      g_realTextureMethods = *g_patchedTexture;
-      Patch(g_patchedTexture->Release, ReleaseTexture);
-    }
-    g_defaultPool.push_back({reinterpret_cast<IUnknown*>(*texture), device});
+    KeepDefaultPool(*texture, device, g_patchedTexture, g_realTextureMethods, ReleaseTexture);
   }
   return result;
 }
@@ -295,12 +301,7 @@ HRESULT WINAPI CreateVertexBuffer(IDirect3DDevice9* device, UINT length, DWORD u
   }
   const HRESULT result = g_realDevice->CreateVertexBuffer(device, length, usage, fvf, pool, buffer, shared);
   if (SUCCEEDED(result) && pool == D3DPOOL_DEFAULT) {
-    if (!g_patchedBuffer) {
-      g_patchedBuffer = (*buffer)->lpVtbl;
-      g_realBufferMethods = *g_patchedBuffer;
-      Patch(g_patchedBuffer->Release, ReleaseBuffer);
-    }
-    g_defaultPool.push_back({reinterpret_cast<IUnknown*>(*buffer), device});
+    KeepDefaultPool(*buffer, device, g_patchedBuffer, g_realBufferMethods, ReleaseBuffer);
   }
   return result;
 }
