@@ -1,6 +1,7 @@
 // Faults injected into the real saver: a stand-in d3d9.dll in the system folder forwards to Wine's
 // Direct3D and fails on command (see standins/d3d9.cpp). Each case: exit code, reports, whether
-// frames come back, and no hang.
+// frames come back, and no hang; and, through a stand-in winmm.dll, that the 1 ms timer resolution
+// was asked for once and given back once, whichever way the saver ended.
 #include <gtest/gtest.h>
 
 #include "harness.h"
@@ -15,6 +16,7 @@ class SaverFault : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     ASSERT_TRUE(InstallInSystemFolder(ProgramDir() + "\\faults\\d3d9.dll", "d3d9.dll", "d3d9_wine.dll"));
+    ASSERT_TRUE(InstallInSystemFolder(ProgramDir() + "\\faults\\winmm.dll", "winmm.dll", "winmm_wine.dll"));
   }
   void TearDown() override {
     SetEnvironmentVariableA("VIZO_D3D9_FAULT", nullptr);
@@ -28,11 +30,17 @@ class SaverFault : public ::testing::Test {
     SetEnvironmentVariableA("VIZO_D3D9_FAULT", fault);
     SetEnvironmentVariableA("VIZO_STANDIN_LOG", log_.c_str());
   }
-  std::string Log() const {
-    std::string text = ReadFileBytes(log_).value_or("");
-    std::erase(text, '\r');
+  // What the d3d9 stand-in logged, or (timer) the winmm one.
+  std::string Log(bool timer = false) const {
+    std::istringstream lines(ReadFileBytes(log_).value_or(""));
+    std::string text;
+    for (std::string line; std::getline(lines, line);) {
+      std::erase(line, '\r');
+      if (line.starts_with("time") == timer) text.append(line).append("\n");
+    }
     return text;
   }
+  bool TimerRaisedOnceAndGivenBack() const { return Log(true) == "timeBeginPeriod 1\ntimeEndPeriod 1\n"; }
   // Recovery takes a few seconds of frames; a loaded machine may take several times that.
   bool LogShows(const std::string& line) const {
     return PumpUntil([&] { return Log().find(line + "\n") != std::string::npos; }, 4 * DefaultTimeoutMs);
@@ -40,6 +48,7 @@ class SaverFault : public ::testing::Test {
 
   // For the saver alone: the stand-in in the system folder first, Wine's own behind it.
   ScopedRegistryValue standIn_{"Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "d3d9", "native,builtin"};
+  ScopedRegistryValue winmm_{"Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "winmm", "native,builtin"};
   std::string log_;
 };
 
@@ -70,6 +79,7 @@ TEST_F(SaverFault, TheFullScreenSaverGetsPastDeviceFaultsAndDrawsAgain) {
     EXPECT_TRUE(DrawingShows()) << c.fault;
     PressKey(VK_SPACE);
     EXPECT_EQ(saver.WaitForExit(), 0u) << c.fault;
+    EXPECT_TRUE(TimerRaisedOnceAndGivenBack()) << c.fault << ": " << Log(true);
   }
 }
 
@@ -88,6 +98,7 @@ TEST_F(SaverFault, FailedResourcesAreReportedInOrderAndEndWithOne) {
     EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"ScreenMain.cpp", 218)) << c.fault;
     EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"Quellar.cpp", 74)) << c.fault;
     EXPECT_EQ(saver.WaitForExit(), 1u) << c.fault;
+    EXPECT_TRUE(TimerRaisedOnceAndGivenBack()) << c.fault << ": " << Log(true);
   }
 }
 
@@ -143,75 +154,19 @@ TEST_F(SaverFault, APreviewRecoversOrReportsWhileItsPaneLivesAndEndsWithIt) {
     }
     EXPECT_FALSE(laterBox);
     EXPECT_EQ(saver.WaitForExit(), c.exitCode);
+    EXPECT_TRUE(TimerRaisedOnceAndGivenBack()) << Log(true);
   }
 }
 
-// The timer resolution, through a stand-in winmm.dll: raised to 1 ms once while a saver window
-// lives, full screen or preview, and given back once whichever way the saver ends; the settings
-// dialog leaves it alone.
-TEST_F(SaverFault, TheTimerResolutionIsRaisedOnlyWhileASaverWindowLives) {
-  ASSERT_TRUE(InstallInSystemFolder(ProgramDir() + "\\faults\\winmm.dll", "winmm.dll", "winmm_wine.dll"));
-  ScopedRegistryValue winmm("Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "winmm", "native,builtin");
-  enum class End { Key, Reports, Pane, PaneAtTheBox, Cancel };
-  const struct {
-    const char* name;
-    const char* fault;
-    const char* mode;  // "/p" is given the pane
-    End end;
-    const char* timerCalls;
-    DWORD exitCode;
-  } cases[] = {
-      {"full screen, after its reports", "texture", "/s", End::Reports, "timeBeginPeriod 1\ntimeEndPeriod 1\n", 1},
-      {"full screen, closed by a key", "", "/s", End::Key, "timeBeginPeriod 1\ntimeEndPeriod 1\n", 0},
-      {"a preview ended by its pane", "", "/p", End::Pane, "timeBeginPeriod 1\ntimeEndPeriod 1\n", 0},
-      {"a preview's report ended by its pane", "windowed", "/p", End::PaneAtTheBox,
-       "timeBeginPeriod 1\ntimeEndPeriod 1\n", 1},
-      {"the settings dialog", "", "/c", End::Cancel, "", 1016},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Inject(c.fault);
-    HWND pane = nullptr;
-    std::string arguments = c.mode;
-    if (arguments == "/p") {
-      pane = CreatePreviewPane("TimerPreviewHost", 100, 100);
-      ASSERT_NE(pane, nullptr);
-      arguments.append(" ").append(std::to_string(reinterpret_cast<UINT_PTR>(pane)));
-    }
-    Process saver(SaverPath(), arguments);
-    switch (c.end) {
-      case End::Key:
-        ASSERT_NE(WaitForFullScreenSaver(saver), nullptr);
-        PressKey(VK_SPACE);
-        break;
-      case End::Reports:
-        for (int line : {70, 218, 74}) EXPECT_FALSE(DismissNextReport(saver).empty()) << line;
-        break;
-      case End::Pane:
-      case End::PaneAtTheBox:
-        if (c.end == End::Pane) {
-          EXPECT_TRUE(PumpUntil([&] { return Log().find("timeBeginPeriod") != std::string::npos; }));
-        } else {
-          EXPECT_NE(WaitForDialog(saver, "Error"), nullptr);
-        }
-        ShowWindow(pane, SW_HIDE);  // at once, rather than after Wine's wait for a window manager
-        DestroyWindow(pane);
-        break;
-      case End::Cancel: {
-        HWND box = WaitForDialog(saver);
-        ASSERT_NE(box, nullptr);
-        PostMessageA(GetDlgItem(box, 1016), BM_CLICK, 0, 0);
-        break;
-      }
-    }
-    EXPECT_EQ(saver.WaitForExit(), c.exitCode) << Log();
-    std::string timerCalls;
-    std::istringstream lines(Log());
-    for (std::string line; std::getline(lines, line);) {
-      if (line.starts_with("time")) timerCalls.append(line).append("\n");
-    }
-    EXPECT_EQ(timerCalls, c.timerCalls);
-  }
+// No saver window, no change of the timer's resolution.
+TEST_F(SaverFault, TheSettingsDialogLeavesTheTimerResolutionAlone) {
+  Inject("");
+  Process dialog(SaverPath(), "/c");
+  HWND box = WaitForDialog(dialog);
+  ASSERT_NE(box, nullptr);
+  PostMessageA(GetDlgItem(box, 1016), BM_CLICK, 0, 0);  // Cancel
+  EXPECT_EQ(dialog.WaitForExit(), 1016u);
+  EXPECT_EQ(Log(true), "");
 }
 
 }  // namespace
