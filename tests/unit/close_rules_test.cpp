@@ -249,10 +249,12 @@ TEST_F(SaverWindow, ClassProcAnswersSomeMessagesItself) {
   EXPECT_EQ(Deliver(msg::SetCursor, 0, 0), 1);
   EXPECT_EQ(os.calls, (std::vector<std::string>{"SaverWindowProc 0x20", "HideCursor"}));
 
-  os.calls.clear();
-  Deliver(msg::ShowWindow, 1, 0);
-  Deliver(msg::ShowWindow, 0, 0);
-  EXPECT_EQ(os.Count("HideCursor"), 1);
+  // Shown, the cursor is hidden; hidden, nothing happens.
+  for (const auto& [shown, hides] : {std::pair{1, 1}, std::pair{0, 0}}) {
+    os.calls.clear();
+    Deliver(msg::ShowWindow, static_cast<WParam>(shown), 0);
+    EXPECT_EQ(os.Count("HideCursor"), hides) << shown;
+  }
 
   os.calls.clear();
   Deliver(msg::Timer, 1, 0);
@@ -398,10 +400,11 @@ TEST_F(SaverWindow, AutoPlayQueryClosesAndCancelsOnlyUnderPassword) {
     EXPECT_EQ(Closes(), c.closes);
     EXPECT_EQ(os.Count("DefWindowProc 0xc0de"), 0);
   }
-  // Elsewhere the message is never registered, so it is just another message.
+  // Elsewhere the message is never registered, so it is just another message (WM_NULL among them).
   Create(false, false);
   state.autoPlayMessage = 0;
   EXPECT_EQ(Deliver(0xC0DE, 0, 0), testing::FakeShellPlatform::DefaultProcAnswer);
+  EXPECT_EQ(Deliver(0, 0, 0), testing::FakeShellPlatform::DefaultProcAnswer);
   EXPECT_EQ(Closes(), 0);
 }
 

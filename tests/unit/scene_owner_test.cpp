@@ -37,6 +37,7 @@ class FakeGraphics final : public SceneGraphics {
   bool resetWorks = true;
   std::set<std::uint32_t> refusedWidths;  // back-buffer widths no creation accepts
   std::set<int> failingResets;            // slots whose resets fail
+  std::set<int> failingClears;            // slots whose clears fail
   bool mainMade = false;
   Presentation lastCreated;
   std::vector<Presentation> secondaries;  // what each secondary creation asked for
@@ -99,7 +100,7 @@ class FakeGraphics final : public SceneGraphics {
   std::optional<ShaderVersions> Capabilities() override { return caps; }
   bool Clear(int slot) override {
     calls.push_back("clear " + std::to_string(slot));
-    return clearWorks;
+    return clearWorks && !failingClears.count(slot);
   }
   bool Present(int slot) override {
     calls.push_back("present " + std::to_string(slot));
@@ -123,6 +124,7 @@ class CountingContent final : public FrameContent {
   explicit CountingContent(std::vector<std::string>& calls) : calls_(calls) {}
   int frames = 0;                  // times the animation moved on
   std::set<int> failingResources;  // slots whose resources can't be made or restored
+  std::set<int> failingRestores;   // slots whose resources can't be restored
   void Advance() override {
     ++frames;
     calls_.push_back("advance");
@@ -135,7 +137,7 @@ class CountingContent final : public FrameContent {
   void ReleaseDeviceResources(int slot) override { calls_.push_back("release resources " + std::to_string(slot)); }
   bool RestoreDeviceResources(int slot) override {
     calls_.push_back("restore resources " + std::to_string(slot));
-    return !failingResources.count(slot);
+    return !failingResources.count(slot) && !failingRestores.count(slot);
   }
 
  private:
@@ -279,6 +281,7 @@ TEST_F(Scene, ADisplaySizeTheAdapterRefusesFallsBackToTheDesktopMode) {
     std::uint32_t usedWidth;  // 0: no device
   } cases[] = {
       {1280, 1024, {1024, 768}, {1280}, 4, 1024},     // the desktop's size, first attempt
+      {1280, 768, {1024, 768}, {1280}, 4, 1024},      // one side differs: the same
       {1280, 1024, {1024, 768}, {1280, 1024}, 6, 0},  // neither size: 106
       {1024, 768, {1024, 768}, {1024}, 3, 0},         // already the desktop's size: no second round
       {800, 600, {1024, 768}, {800}, 3, 0},           // a listed size: no second round
@@ -296,6 +299,7 @@ TEST_F(Scene, ADisplaySizeTheAdapterRefusesFallsBackToTheDesktopMode) {
     if (c.usedWidth != 0) {
       EXPECT_EQ(fresh.lastCreated.width, c.usedWidth);
       EXPECT_EQ(fresh.lastCreated.height, 768u);
+      EXPECT_EQ(fresh.lastCreated.refreshRate, 60u);            // the desktop's, as its size
       EXPECT_FLOAT_EQ(scene.camera.aspect, 1024.0f / 768.0f);  // follows the size used
       EXPECT_TRUE(g_reports.empty());
     } else {
@@ -353,14 +357,16 @@ TEST_F(Scene, SecondaryMonitorsAreBlankedOnlyInFullScreen) {
   ASSERT_TRUE(owner.InitDevice(std::pair{152, 112}));
   EXPECT_EQ(Count("cover 1") + Count("clear 1") + Count("clear 3"), 0);
   graphics.calls.clear();
+  graphics.presents[3] = {false};
   ASSERT_TRUE(owner.InitDevice(std::pair{1024, 768}));
   // Every other monitor is covered before any device is made; adapter 2 has no mode and gets no
-  // device; 1 and 3 are cleared and presented; from 4 on, the window alone keeps them black. Once
-  // the main device is made, the earlier ones are reset in their order, and made black again.
+  // device; 1 and 3 are cleared and presented (3, whose present fails, reset); from 4 on, the window
+  // alone keeps them black. Once the main device is made, the earlier ones are reset in their order,
+  // and made black again.
   EXPECT_EQ(graphics.calls, (std::vector<std::string>{
                                 "cover 1", "cover 2", "cover 3", "cover 4", "cover 5",                //
                                 "create 1:hal:hw adapter 1", "clear 1", "present 1",                  //
-                                "create 3:hal:hw adapter 3", "clear 3", "present 3",                  //
+                                "create 3:hal:hw adapter 3", "clear 3", "present 3", "reset 3",       //
                                 "create 0:hal:hw adapter 0",                                          //
                                 "reset 1", "clear 1", "present 1", "reset 3", "clear 3", "present 3"}));
   // Each on a window of its own, full screen in its monitor's mode.
@@ -460,6 +466,7 @@ TEST_F(Scene, TheCoversFollowTheirMonitorsWhenTheDesktopMovesThem) {
   } cases[] = {
       {"moved", {switched, {101, "DISPLAY2", moved, false}}, moved},
       {"a new handle, the same device", {switched, {555, "DISPLAY2", moved, false}}, moved},
+      {"the same handle, no device name", {switched, {101, "", moved, false}}, moved},
       {"gone: the cover stays", {switched}, secondary.rect},
   };
   for (const auto& c : cases) {
@@ -499,7 +506,16 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
     std::vector<ViewRole> roles;  // after set-up and three frames
     std::vector<std::string> thirdFrame;
     std::set<int> failingResets = {};
+    std::set<int> failingClears = {};
+    std::set<int> failingRestores = {};
   };
+  // A frame in which adapter 1 only clears, and fails; one in which the main device tries to recover
+  // and can't.
+  std::vector<std::string> clearFails = FrameCalls({0, 4});
+  clearFails.insert(clearFails.begin() + 6, "clear 1");
+  std::vector<std::string> mainRetries = {"release resources 0", "reset 0", "restore resources 0"};
+  for (const auto& call : FrameCalls({1, 4})) mainRetries.push_back(call);
+  const std::vector<DeviceStatus> resettable(10, DeviceStatus::NeedsReset);
   // clang-format off
   const Case cases[] = {
       {"all draw, the animation moving on once a tick",
@@ -515,6 +531,12 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
        FrameCalls({1, 4})},
       {"adapter 1 can't be reset after the main device is made: it goes, kept black",
        {}, {}, -1, {}, {Draw, None, None, None, Draw}, FrameCalls({0, 4}), {1}},
+      {"adapter 1's clears fail: adapter 4 still gets its device, adapter 1 tries every tick",
+       {}, {}, -1, {}, {Draw, Draw, None, None, Draw}, clearFails, {}, {1}},
+      {"adapter 1 lost, its resources not restored: kept black",
+       {}, {}, 1, resettable, {Draw, Blank, None, None, Draw}, FrameCalls({0, 4}), {}, {}, {1}},
+      {"the main device lost, its resources not restored: it keeps trying, the others draw",
+       {}, {}, 0, resettable, {Draw, Draw, None, None, Draw}, mainRetries, {}, {}, {0}},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -527,6 +549,7 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
     fresh.otherListed[4] = {{1920, 1080, 50, X8R8G8B8}, {1920, 1080, 60, X8R8G8B8}};
     fresh.creatable = c.creatable;
     fresh.failingResets = c.failingResets;
+    fresh.failingClears = c.failingClears;
     g_reports.clear();
     SceneOwner scene{fresh, Record};
     TakeSettings(scene, fresh, 800, 600, true);
@@ -551,7 +574,15 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
     EXPECT_FLOAT_EQ(scene.views[4].aspect, 1920.0f / 1080.0f);
     CountingContent content(fresh.calls);
     content.failingResources = c.failingResources;
+    content.failingRestores = c.failingRestores;
+    fresh.calls.clear();
     scene.CreateSecondaryResources(content);
+    // For the secondary slots only; one whose resources can't be made lets them go and is made black.
+    std::vector<std::string> resources;
+    if (c.creatable.empty() && !c.failingResets.count(1)) resources.push_back("create resources 1");
+    if (c.failingResources.count(1)) resources.insert(resources.end(), {"release resources 1", "clear 1", "present 1"});
+    resources.push_back("create resources 4");
+    EXPECT_EQ(fresh.calls, resources) << c.name;
     if (c.lostSlot >= 0) {
       fresh.presents[c.lostSlot] = {false};
       fresh.statuses[c.lostSlot] = c.statuses;
@@ -572,15 +603,24 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
   }
 }
 
+// A Display size with a side missing ("", "1024 x", "x 768", "0 x 768"): the desktop's whole
+// size, or without one, the window's shape.
 TEST_F(Scene, UnusableDisplaySizeNeverGivesTheCameraABadAspect) {
-  settings::SceneSettings empty;  // Display present but empty: 0 x 0
-  SceneOwner withDesktop{graphics, Record};
-  withDesktop.TakeSettings(empty, DisplayMode{1280, 1024, 60, X8R8G8B8});
-  EXPECT_FLOAT_EQ(withDesktop.camera.aspect, 1.25f);
-  SceneOwner withoutDesktop{graphics, Record};
-  withoutDesktop.TakeSettings(empty, std::nullopt);
-  ASSERT_TRUE(withoutDesktop.InitDevice(std::pair{152, 112}));
-  EXPECT_FLOAT_EQ(withoutDesktop.camera.aspect, 152.0f / 112.0f);
+  for (const auto& [width, height] : {std::pair{0, 0}, {1024, 0}, {0, 768}, {-1, 768}}) {
+    SceneOwner withDesktop{graphics, Record};
+    TakeSettings(withDesktop, graphics, width, height);
+    EXPECT_FLOAT_EQ(withDesktop.camera.aspect, 1024.0f / 768.0f) << width << " x " << height;
+    ASSERT_TRUE(withDesktop.InitDevice(std::pair{1024, 768}));
+    EXPECT_EQ(graphics.lastCreated.width, 1024u) << width << " x " << height;
+    EXPECT_EQ(graphics.lastCreated.height, 768u) << width << " x " << height;
+    settings::SceneSettings read;
+    read.displayWidth = width;
+    read.displayHeight = height;
+    SceneOwner withoutDesktop{graphics, Record};
+    withoutDesktop.TakeSettings(read, std::nullopt);
+    ASSERT_TRUE(withoutDesktop.InitDevice(std::pair{152, 112}));
+    EXPECT_FLOAT_EQ(withoutDesktop.camera.aspect, 152.0f / 112.0f) << width << " x " << height;
+  }
 }
 
 TEST_F(Scene, FrameSequenceAndDeviceLoss) {

@@ -71,7 +71,11 @@ class FakeModes final : public DisplayModeSource {
     askedFormat = format;
     return static_cast<std::uint32_t>(modes.size());
   }
-  DisplayMode Mode(std::uint32_t, std::uint32_t index) override { return modes[index]; }
+  DisplayMode Mode(std::uint32_t, std::uint32_t index) override {
+    if (index < modes.size()) return modes[index];
+    ADD_FAILURE() << "mode " << index << " read past the count, " << modes.size();
+    return {};
+  }
   void Close() override { open = false; }
 };
 
@@ -118,12 +122,14 @@ TEST(FormatChannelBits, CountsBitsPerColourChannel) {
 }
 
 TEST_F(DialogFixture, WithoutAFileShowsHighLoadAndTheDesktopSize) {
+  modes.modes.insert(modes.modes.begin(), {1152, 864, 60, X8R8G8B8});  // the first listed is offered too
   dialog.Load();
   EXPECT_EQ(controls.position, 10);
   EXPECT_EQ(controls.maximum, 10);
   EXPECT_EQ(controls.tickFrequency, 1);
   // Small sizes left out, one entry per size, sorted as text.
-  EXPECT_EQ(controls.entries, (std::vector<std::string>{"1024 x 768", "640 x 480", "768 x 576", "800 x 600"}));
+  EXPECT_EQ(controls.entries,
+            (std::vector<std::string>{"1024 x 768", "1152 x 864", "640 x 480", "768 x 576", "800 x 600"}));
   EXPECT_EQ(controls.editText, "1024 x 768");
   EXPECT_EQ(modes.askedFormat, X8R8G8B8);
   EXPECT_FALSE(modes.open);  // released after use
