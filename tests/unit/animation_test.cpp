@@ -16,9 +16,10 @@ TEST(OrbitCamera, CirclesTheOriginADegreeAFrame) {
   OrbitCamera camera;
   camera.SetAspect(1024, 768);
   camera.Update();
-  EXPECT_NEAR(camera.eye.x, 20 * std::sin(3.14159265 / 180), 1e-5);
+  // 20 sin 1 degree and 20 cos 1 degree.
+  EXPECT_NEAR(camera.eye.x, 0.3490481, 1e-5);
   EXPECT_EQ(camera.eye.y, 0);
-  EXPECT_NEAR(camera.eye.z, 20 * std::cos(3.14159265 / 180), 1e-5);
+  EXPECT_NEAR(camera.eye.z, 19.9969539, 1e-5);
   for (int i = 1; i < 90; ++i) camera.Update();
   EXPECT_NEAR(camera.eye.x, 20, 1e-5);
   EXPECT_NEAR(camera.eye.z, 0, 1e-5);
@@ -91,13 +92,12 @@ TEST(HanabiAnimation, FirstDrawOfTheProcess) {
   EXPECT_FLOAT_EQ(first.pos0.z, 8);
   EXPECT_EQ(first.textureSlot, 0);
   EXPECT_TRUE(first.draws);
-  // Colour phase (41 * 1000) + 2, from the generator's first number.
-  const double o = static_cast<double>(41002.0f * 3.1415927f);
-  EXPECT_FLOAT_EQ(first.lightColor[0], static_cast<float>(117 * std::sin(o * 1.9841269841269841e-7) + 138));
-  EXPECT_FLOAT_EQ(
-      first.lightColor[1],
-      static_cast<float>(58 * (std::cos(o * 1.5873015873015873e-6) + std::cos(o * 7.936507936507937e-7)) + 138));
-  EXPECT_FLOAT_EQ(first.lightColor[2], static_cast<float>(117 * std::cos(o * 1.5873015873015873e-6) + 128));
+  // Colour phase (41 * 1000) + 2, from the generator's first number: o = 41002 x 3.1415927 in float,
+  // then 117 sin(o / 5040000) + 138, 58 (cos(o / 630000) + cos(o / 1260000)) + 138 and
+  // 117 cos(o / 630000) + 128 (worked out apart from the program, in Python's doubles).
+  EXPECT_FLOAT_EQ(first.lightColor[0], 140.989944f);
+  EXPECT_FLOAT_EQ(first.lightColor[1], 252.489044f);
+  EXPECT_FLOAT_EQ(first.lightColor[2], 242.562912f);
   EXPECT_EQ(first.lightColor[3], 255);
 }
 
@@ -121,41 +121,55 @@ TEST(HanabiAnimation, SizeWrapsEvery1000CallsInFloatArithmetic) {
   EXPECT_EQ(wraps, (std::vector<int>{1000, 2000, 3000}));
 }
 
+// The size, 0.05 at call 999 of its 1000-call cycle and 0.0001 less each call, is below 0 from call
+// 499 of the cycle on (0.0499 - 499 x 0.0001 rounds below 0 in float): a frame in step with the
+// cycle draws its calls 0 to 498, one 500 calls later its calls 499 on, up to the 800 limit; of
+// those, every spacing-th call.
 TEST(HanabiAnimation, SpacingAndIndexDecideWhichCallsDraw) {
-  for (const std::int32_t spacing : {1, 10}) {
+  const struct {
+    std::int32_t spacing;
+    int callsBefore;
+    int first, last, count;
+  } cases[] = {{1, 0, 0, 498, 499}, {1, 500, 499, 799, 301}, {10, 0, 0, 490, 50}, {10, 500, 500, 790, 30}};
+  for (const auto& c : cases) {
     HanabiAnimation animation(NoClock);
     animation.SetSeed(1);
+    for (int call = 0; call < c.callsBefore; ++call) animation.Next(c.spacing, 0);
+    std::vector<int> drawn;
     for (int i = 0; i < 1000; ++i) {
-      const SpriteDraw d = animation.Next(spacing, i);
-      const bool expected = i % spacing == 0 && d.coronaSize >= 0 && i < 800;
-      ASSERT_EQ(d.draws, expected) << "spacing " << spacing << " call " << i;
-      if (i >= 800) {
-        ASSERT_FALSE(d.draws);
-      }
+      if (animation.Next(c.spacing, i).draws) drawn.push_back(i);
     }
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(drawn.front(), c.first) << c.spacing << ", " << c.callsBefore;
+    EXPECT_EQ(drawn.back(), c.last) << c.spacing << ", " << c.callsBefore;
+    EXPECT_EQ(static_cast<int>(drawn.size()), c.count) << c.spacing << ", " << c.callsBefore;
   }
 }
 
-TEST(HanabiAnimation, TextureSlotsWithinACycleAndTheChangeEvery1008001Calls) {
+// Slot 0 while the sprite is large; while it shrinks from 0.0495 to 0.0486 (calls 4 to 13 of its
+// cycle), slot 0 on an even count of the texture timer and the texture on an odd one; then the
+// texture alone. Seed 1 gives texture 18467 % 7 = 1. The texture moves on when the timer passes
+// 1,008,000, at call 1,008,001, which starts the timer again at 0 and so turns the alternation
+// round; and again every 1,008,001 calls; after 6 comes 0.
+TEST(HanabiAnimation, TextureSlotsAlternateAndTheTextureMovesOnEvery1008001Calls) {
   HanabiAnimation animation(NoClock);
-  animation.SetSeed(1);  // texture index 18467 mod 7 = 1
-  std::vector<int> slots;
-  for (int call = 0; call < 20; ++call) slots.push_back(animation.Next(1, 0).textureSlot);
-  // Slot 0 while large, then alternating with the current texture, then the texture alone.
-  EXPECT_EQ(std::vector<int>(slots.begin(), slots.begin() + 4), (std::vector<int>{0, 0, 0, 0}));
-  EXPECT_EQ(slots[19], 1);
-  int alternating = 0;
-  for (size_t i = 4; i < 16; ++i) alternating += slots[i] == 0 ? 1 : 0;
-  EXPECT_GE(alternating, 4);
-  EXPECT_LE(alternating, 7);
-
-  // The texture index moves on once 1,008,001 calls have passed since the first, and wraps after 6.
-  int lastSlot = 1;
-  for (int call = 20; call < 1008001 + 900; ++call) {
-    const SpriteDraw d = animation.Next(1, 0);
-    if (d.coronaSize < 0.4f) lastSlot = d.textureSlot;
+  animation.SetSeed(1);
+  std::int64_t call = 0;
+  const auto slotsFrom = [&](std::int64_t first, int count) {
+    for (; call < first; ++call) animation.Next(1, 0);
+    std::vector<int> slots;
+    for (int n = 0; n < count; ++n, ++call) slots.push_back(animation.Next(1, 0).textureSlot);
+    return slots;
+  };
+  EXPECT_EQ(slotsFrom(0, 16), (std::vector<int>{0, 0, 0, 0, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 1, 1}));
+  EXPECT_EQ(slotsFrom(1008000, 16), (std::vector<int>{0, 0, 0, 0, 2, 0, 2, 0, 2, 0, 2, 0, 2, 0, 2, 2}));
+  // Each later move, seen at call 20 of the cycles before and after it.
+  const std::pair<int, int> moves[] = {{2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 0}, {0, 1}};
+  for (int k = 2; k <= 7; ++k) {
+    const std::int64_t move = k * std::int64_t{1008001};
+    EXPECT_EQ(slotsFrom(move - 980, 1)[0], moves[k - 2].first) << k;
+    EXPECT_EQ(slotsFrom(move + 20, 1)[0], moves[k - 2].second) << k;
   }
-  EXPECT_EQ(lastSlot, 2);
 }
 
 TEST(HanabiAnimation, SpinAndOrbitRunThroughTheirSteps) {
