@@ -282,6 +282,15 @@ bool PlaceCursor(int x, int y) {
   });
 }
 
+bool MoveTaken(HWND window, int x, int y) {
+  MoveCursorTo(x, y);
+  const bool arrived = PumpUntil([x, y] {
+    POINT p{};
+    return GetCursorPos(&p) && p.x == x && p.y == y;
+  });
+  return arrived && Drain(window);
+}
+
 Screenshot CaptureScreen(const RECT* area) {
   Screenshot shot;
   shot.width = area ? area->right - area->left : GetSystemMetrics(SM_CXVIRTUALSCREEN);

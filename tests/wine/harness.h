@@ -87,6 +87,11 @@ void ClickLeftButton();
 void MoveCursorTo(int x, int y);
 // Moves the cursor there and waits until the system reports it there.
 bool PlaceCursor(int x, int y);
+// One move there, taken by the window's thread before this returns: the system has the cursor there
+// and the thread has dispatched what was queued for it, so the move is a message of its own and
+// never merges with the next (as moves still queued do). False if the move did not arrive or the
+// window does not answer.
+bool MoveTaken(HWND window, int x, int y);
 
 // The screen as 32-bit pixels, top row first.
 struct Screenshot {

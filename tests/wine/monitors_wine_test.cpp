@@ -59,11 +59,12 @@ class TwoMonitors : public ::testing::Test {
   bool StillRunning() { return Drain(window_) && IsWindow(window_) && saver_->Running(); }
 
   // Small moves over the secondary monitor until the ten ignored ones are used up, each somewhere
-  // new (the first away from where the cursor starts), or it would be no move.
+  // new (the first away from where the cursor starts), or it would be no move; each taken before
+  // the next, so that none merge.
   void UseUpTheIgnoredMoves() {
     for (int move = 0; move < 12; ++move) {
-      MoveCursorTo(onSecondary_.x + (move + 1) % 2, onSecondary_.y);
-      ASSERT_TRUE(StillRunning()) << "closed at move " << move + 1;
+      ASSERT_TRUE(MoveTaken(window_, onSecondary_.x + (move + 1) % 2, onSecondary_.y) && StillRunning())
+          << "closed at move " << move + 1;
     }
   }
 

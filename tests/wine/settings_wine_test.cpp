@@ -141,9 +141,13 @@ TEST_F(SettingsDialog, TypedTextIsStoredAsTyped) {
     return GetGUIThreadInfo(saver_->MainThreadId(), &thread) && thread.hwndFocus == edit &&
            GetForegroundWindow() == dialog_;
   }));
-  for (const char key : std::string("1280X960"))
+  // Each key shown in the box before the next is pressed.
+  std::string typed;
+  for (const char key : std::string("1280X960")) {
     PressKey(static_cast<WORD>(key));  // virtual keys of digits and letters
-  ASSERT_TRUE(PumpUntil([this] { return BoxText() == "1280x960"; })) << BoxText();
+    typed += key == 'X' ? 'x' : key;
+    ASSERT_TRUE(PumpUntil([&] { return BoxText() == typed; })) << BoxText();
+  }
   Press(OkButton);
   EXPECT_EQ(saver_->WaitForExit(), 1015u);
   EXPECT_EQ(ReadFileBytes(SettingsPath()),

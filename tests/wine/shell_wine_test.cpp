@@ -78,14 +78,7 @@ TEST_F(FullScreenSaver, FirstTenMouseMovesNeverClose) {
   // swallowing not at all.
   int closingMove = 0;
   for (int move = 1; move <= 13 && closingMove == 0; ++move) {
-    // Each move must be in the saver's queue before it is drained, or the next one merges with it.
-    const POINT to{move % 2 ? 900 : 100, 700};
-    MoveCursorTo(to.x, to.y);
-    ASSERT_TRUE(PumpUntil([to] {
-      POINT p{};
-      return GetCursorPos(&p) && p.x == to.x && p.y == to.y;
-    }));
-    if (!StillRunning()) closingMove = move;
+    if (!MoveTaken(window_, move % 2 ? 900 : 100, 700) || !StillRunning()) closingMove = move;
   }
   EXPECT_GE(closingMove, 8);
   EXPECT_LE(closingMove, 12);
@@ -95,14 +88,12 @@ TEST_F(FullScreenSaver, FirstTenMouseMovesNeverClose) {
 TEST_F(FullScreenSaver, MouseTravelOfFourStaysAndFiveCloses) {
   // Small moves first, until the ten ignored ones are used up; they don't move the anchor.
   for (int move = 0; move < 11; ++move) {
-    MoveCursorTo(move % 2 ? 501 : 500, 400);
-    ASSERT_TRUE(StillRunning());
+    ASSERT_TRUE(MoveTaken(window_, move % 2 ? 501 : 500, 400) && StillRunning());
   }
   // Travel is measured from where the cursor was when the saver started.
   const POINT withinFour[] = {{502, 402}, {504, 400}, {500, 396}, {498, 402}, {501, 400}};
   for (const POINT p : withinFour) {
-    MoveCursorTo(p.x, p.y);
-    ASSERT_TRUE(StillRunning()) << "closed at " << p.x << "," << p.y;
+    ASSERT_TRUE(MoveTaken(window_, p.x, p.y) && StillRunning()) << "closed at " << p.x << "," << p.y;
   }
   MoveCursorTo(503, 402);
   EXPECT_EQ(saver_->WaitForExit(), 0u);
