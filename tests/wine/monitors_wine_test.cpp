@@ -153,7 +153,9 @@ TEST_F(TwoMonitors, ADisplaySizeOfItsOwnMovesTheSecondaryAndTheSaverFollows) {
     EXPECT_TRUE(MovesThereClose({GetSystemMetrics(SM_XVIRTUALSCREEN) + moved.left + 100,
                                  GetSystemMetrics(SM_YVIRTUALSCREEN) + moved.top + moved.height / 2}));
     EXPECT_EQ(saver_->WaitForExit(), 0u);
-    EXPECT_TRUE(PumpUntil([&] { return MonitorArea(1).left == secondaryBefore.left; }));
+    EXPECT_TRUE(PumpUntil([&] { return MonitorArea(1).left == secondaryBefore.left; }))
+        << "the secondary is at " << MonitorArea(1).left << " (was at " << secondaryBefore.left << "), the primary "
+        << GetSystemMetrics(SM_CXSCREEN) << " x " << GetSystemMetrics(SM_CYSCREEN);
     EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor());
     ASSERT_TRUE(PlaceCursor(onSecondary_.x, onSecondary_.y));
   }
