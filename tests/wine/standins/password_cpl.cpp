@@ -8,9 +8,18 @@ namespace {
 
 int g_prompts = 0;
 
-void DispatchPending() {
+constexpr UINT PromptMarker = WM_APP + 0x5A5;
+
+// Dispatches the saver's messages up to a marker posted behind what is queued now. Not until the
+// queue is empty: while input keeps coming and each frame takes longer than the frame timer (a
+// busy machine), it never is, and the prompt would never end.
+void DispatchQueued() {
+  PostThreadMessageA(GetCurrentThreadId(), PromptMarker, 0, 0);
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  for (;;) {
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));  // the saver's own loop must see it
+    if (got <= 0 || (message.hwnd == nullptr && message.message == PromptMarker)) return;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
@@ -26,7 +35,7 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND saver) {
   const DWORD start = GetTickCount();
 
   PostMessageA(saver, WM_CLOSE, 0, 0);
-  DispatchPending();
+  DispatchQueued();
   const BOOL stillThere = IsWindow(saver);
   if (!answer) PostMessageA(saver, WM_CLOSE, 0, 0);
 
