@@ -88,17 +88,30 @@ std::optional<DWORD> Process::WaitForExit(DWORD timeoutMs) const {
   return code;
 }
 
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+namespace {
+
+void DispatchWaiting() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+}  // namespace
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
   const DWORD start = GetTickCount();
   for (;;) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
+    DispatchWaiting();
     if (condition()) return true;
-    if (GetTickCount() - start >= timeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    const DWORD polled = GetTickCount();
+    if (polled - start >= timeoutMs) return false;
+    // Messages are dispatched as they come; the condition waits for its turn.
+    for (DWORD waited; (waited = GetTickCount() - polled) < pollMs;) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, pollMs - waited, QS_ALLINPUT);
+      DispatchWaiting();
+    }
   }
 }
 
@@ -330,7 +343,7 @@ bool DrawingShows(const char* artifact) {
     for (const auto pixel : shot.pixels) lit += pixel != 0 ? 1 : 0;
     if (lit > 500 && artifact) SaveArtifact(shot, artifact);
     return lit > 500;
-  });
+  }, DefaultTimeoutMs, ScreenPollMs);
 }
 
 std::string SaveArtifact(const Screenshot& shot, const std::string& name) {
@@ -409,7 +422,7 @@ bool SeenOnScreen(HWND window, const char* artifact) {
     if (plain * 2 <= shot.pixels.size()) return false;
     SaveArtifact(shot, artifact);
     return true;
-  });
+  }, DefaultTimeoutMs, ScreenPollMs);
 }
 
 std::wstring DismissNextReport(const Process& process) {

@@ -46,9 +46,12 @@ class Process {
   PROCESS_INFORMATION info_{};
 };
 
-// Polls condition every few milliseconds while dispatching this thread's messages, until it holds
-// or timeoutMs have passed. Returns whether it held.
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = DefaultTimeoutMs);
+// Polls condition every pollMs while dispatching this thread's messages, until it holds or
+// timeoutMs have passed. Returns whether it held.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = DefaultTimeoutMs, DWORD pollMs = 10);
+// The poll interval for conditions read off screenshots: a shot of the whole desktop costs as much
+// processor time as a frame of the saver that the test waits for.
+inline constexpr DWORD ScreenPollMs = 100;
 
 // Top-level windows of a process with the given class and title (nullptr matches any).
 std::vector<HWND> ProcessWindows(DWORD processId, const char* className, const char* title);

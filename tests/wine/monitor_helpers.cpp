@@ -69,7 +69,7 @@ bool WhiteDesktop::ShowsOnEveryMonitor(DWORD timeoutMs) {
         }
         return true;
       },
-      timeoutMs);
+      timeoutMs, ScreenPollMs);
 }
 
 }  // namespace vizo::winetest

@@ -97,7 +97,7 @@ class TwoMonitors : public ::testing::Test {
       }
       if (shown) SaveArtifact(shot, artifact + "-" + LayoutName());
       return shown;
-    });
+    }, DefaultTimeoutMs, ScreenPollMs);
   }
 
   WhiteDesktop desktop_;
