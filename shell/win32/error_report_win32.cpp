@@ -15,9 +15,9 @@ HHOOK g_raiseHook = nullptr;
 HHOOK g_previewHook = nullptr;
 bool g_raised = false;
 HWND g_pane = nullptr;  // a preview's pane; null in every other mode
+bool g_askedToQuit = false;
 
 constexpr UINT PaneCheckMs = 100;
-constexpr UINT ReportQuitCode = 1;
 
 BOOL CALLBACK FindOwnWindow(HWND child, LPARAM found) {
   if (GetWindowThreadProcessId(child, nullptr) != GetCurrentThreadId()) return TRUE;
@@ -37,8 +37,8 @@ bool PaneGone() {
 // down one by one (hiding a top-level window can wait on the desktop, up to 2 s under Wine).
 [[noreturn]] void EndNow() {
   RestoreTimerResolution();
-  TerminateProcess(GetCurrentProcess(), ReportQuitCode);
-  ExitProcess(ReportQuitCode);  // not reached
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(ReportQuitCode));
+  ExitProcess(static_cast<UINT>(ReportQuitCode));  // not reached
 }
 
 void EndIfPaneGone() {
@@ -74,6 +74,8 @@ shell::Language UserLanguage() { return shell::LanguageOf(GetUserDefaultUILangua
 
 void EndReportsWithPane(HWND pane) { g_pane = pane; }
 
+bool ReportAskedToQuit() { return g_askedToQuit; }
+
 void ReportError(const char* sourceFile, int line) {
   // Shown through the wide call, the Japanese text reads the same whatever the system's ANSI code
   // page is.
@@ -104,7 +106,8 @@ void ReportError(const char* sourceFile, int line) {
   }
   // The pane's going also destroys the saver window, whose quit request can end the box early.
   EndIfPaneGone();
-  PostQuitMessage(static_cast<int>(ReportQuitCode));
+  g_askedToQuit = true;
+  PostQuitMessage(ReportQuitCode);
 }
 
 }  // namespace vizo::win32

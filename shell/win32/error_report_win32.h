@@ -14,6 +14,12 @@ shell::Language UserLanguage();
 // sourceFile is the reporting module's __FILE__; line the fixed number of the reporting site.
 void ReportError(const char* sourceFile, int line);
 
+// Whether a report has asked to quit. Its code, 1, stands even when the saver window's own request
+// (0, at its destruction) comes after it, before the loop has taken the first: a preview whose pane
+// goes right after the reports of a failed start still ends as a failure.
+bool ReportAskedToQuit();
+constexpr int ReportQuitCode = 1;
+
 // A preview's reports live only as long as its pane (the display settings destroy the pane when the
 // user picks another saver or closes them, and nobody would answer a box left behind): once the
 // pane is gone, a report's box closes at once, no later report is shown, and the process ends with

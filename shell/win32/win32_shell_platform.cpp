@@ -123,7 +123,7 @@ std::optional<int> Win32ShellPlatform::RunMessageLoop() {
     ::DispatchMessageA(&message);
   }
   if (got < 0) return std::nullopt;
-  return static_cast<int>(message.wParam);
+  return ReportAskedToQuit() ? ReportQuitCode : static_cast<int>(message.wParam);
 }
 
 MessageId Win32ShellPlatform::RegisterAutoPlayMessage() { return ::RegisterWindowMessageA("QueryCancelAutoPlay"); }

@@ -14,7 +14,9 @@
 #include "renderer/orbit_camera.h"
 #include "renderer/win32/ScreenMain.h"
 #include "renderer/win32/cameraObject.h"
+#include "shell/win32/error_report_win32.h"
 #include "shell/win32/saver_shell_win32.h"
+#include "shell/win32/win32_shell_platform.h"
 
 namespace vizo::winetest {
 namespace {
@@ -78,6 +80,22 @@ TEST(PreviewInProcess, RendersWindowedAtThePanesSize) {
   EXPECT_EQ(g_check.parameters.BackBufferWidth, 152u);
   EXPECT_EQ(g_check.parameters.BackBufferHeight, 112u);
   EXPECT_GT(g_check.lit, 20) << "no fireworks in the preview's frame";
+}
+
+void CALLBACK AnswerTheReport(HWND, UINT, UINT_PTR timer, DWORD) {
+  for (HWND box : ProcessWindows(GetCurrentProcessId(), "#32770", "Error")) {
+    KillTimer(nullptr, timer);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  }
+}
+
+// A pane destroyed right after the reports of a failed start: the window's quit request (0) comes
+// after the report's (1), before the loop takes either. (Last in this file: the report stays made.)
+TEST(ReportInProcess, TheReportsQuitCodeStandsAfterTheWindowsOwn) {
+  SetTimer(nullptr, 0, 50, AnswerTheReport);
+  win32::ReportError("ScreenMain.cpp", 106);
+  PostQuitMessage(0);
+  EXPECT_EQ(win32::Win32ShellPlatform().RunMessageLoop(), 1);
 }
 
 }  // namespace
