@@ -217,7 +217,8 @@ TEST_F(TwoMonitors, ASecondaryMonitorsFaultsStayOnItWithoutAReport) {
       {"adapter-monitor 1 0", false, "", false},
       {"adapter-monitor 1 0", true, "", false},
   };
-  const std::string log = ProgramDir() + "\\faults\\two-monitors.log";
+  // One per layout: the layouts' sessions run side by side.
+  const std::string log = ProgramDir() + "\\faults\\two-monitors-" + LayoutName() + ".log";
   SetEnvironmentVariableA("VIZO_D3D9_ADAPTER", "1");
   SetEnvironmentVariableA("VIZO_STANDIN_LOG", log.c_str());
   for (const auto& c : cases) {
