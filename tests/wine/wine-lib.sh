@@ -1,8 +1,11 @@
 # Sourced by the Wine scripts.
 
-# use_prefix STATE: the environment for running Wine in the build tree's private prefix.
+# use_prefix STATE: the environment for running Wine in the build tree's private prefix: a 32-bit
+# one, or a 64-bit one for a STATE named *-win64.
 use_prefix() {
-  export WINEPREFIX="$1/prefix" WINEARCH=win32 WINEDEBUG=${VIZO_WINEDEBUG:--all}
+  local arch=win32
+  [[ $1 == *-win64 ]] && arch=win64
+  export WINEPREFIX="$1/prefix" WINEARCH=$arch WINEDEBUG=${VIZO_WINEDEBUG:--all}
   # No Mono or Gecko install prompts.
   export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 }
