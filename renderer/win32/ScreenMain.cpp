@@ -185,6 +185,7 @@ bool Direct3DGraphics::CreateDevice(int slot, int adapter, DeviceType type, Vert
     return false;
   }
   D3DPRESENT_PARAMETERS parameters = Parameters(presentation);
+  if (!parameters.Windowed) fullScreenTried_ = true;
   return SUCCEEDED(direct3d_->CreateDevice(static_cast<UINT>(adapter), ToD3D(type), window_, ToD3D(processing),
                                            &parameters, &device));
 }
@@ -250,6 +251,19 @@ void Direct3DGraphics::ReleaseAll() {
   UncoverMonitors();
 }
 
+void Direct3DGraphics::RestoreDesktopMode() {
+  if (!fullScreenTried_) return;
+  DEVMODEA current{}, kept{};
+  current.dmSize = kept.dmSize = sizeof(DEVMODEA);
+  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current) ||
+      !EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &kept)) {
+    return;
+  }
+  if (current.dmPelsWidth != kept.dmPelsWidth || current.dmPelsHeight != kept.dmPelsHeight) {
+    ChangeDisplaySettingsA(nullptr, 0);
+  }
+}
+
 ScreenMain::ScreenMain() : scene{graphics, ReportScreenMain} {
   const auto desktop = vizo::win32::ReadDesktopMode();
   if (!desktop) vizo::win32::ReportError(__FILE__, reports::ScreenMain::NoDirect3DForSettings);
@@ -300,6 +314,7 @@ void ScreenMain::FollowLayout() { scene.FollowLayout(); }
 void ScreenMain::EndBlanking() {
   ReleaseOtherPainters();  // each painter before its device
   scene.EndBlanking();
+  graphics.RestoreDesktopMode();
 }
 
 HanabiPainter& ScreenMain::PainterFor(int slot) {

@@ -24,6 +24,10 @@ class Direct3DGraphics final : public SceneGraphics {
   void SetWindow(HWND window) { window_ = window; }
   IDirect3DDevice9* Device(int slot = 0) const;
   void ReleaseAll();
+  // The primary monitor back in the mode the system keeps for it, if a full-screen device was asked
+  // for and it isn't: Windows puts it back itself when the saver's process ends, but Wine, now and
+  // then on a busy machine, left the desktop in the saver's mode.
+  void RestoreDesktopMode();
 
   bool CreateDirect3D() override;
   int AdapterCount() override;
@@ -52,6 +56,7 @@ class Direct3DGraphics final : public SceneGraphics {
   // By slot, sized to the adapters when the Direct3D object is made.
   std::vector<IDirect3DDevice9*> devices_;
   std::vector<HWND> covers_;  // by monitor, as the scene owner numbers them; null for the main one
+  bool fullScreenTried_ = false;  // a full-screen device was asked for since the last ReleaseAll
 };
 
 struct ScreenMain {
