@@ -185,7 +185,12 @@ bool Direct3DGraphics::CreateDevice(int slot, int adapter, DeviceType type, Vert
     return false;
   }
   D3DPRESENT_PARAMETERS parameters = Parameters(presentation);
-  if (!parameters.Windowed) fullScreenTried_ = true;
+  if (!parameters.Windowed && !fullScreenTried_) {
+    // The mode before any full-screen device of ours changed it.
+    modeBefore_ = DEVMODEA{};
+    modeBefore_.dmSize = sizeof modeBefore_;
+    fullScreenTried_ = EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &modeBefore_) != FALSE;
+  }
   return SUCCEEDED(direct3d_->CreateDevice(static_cast<UINT>(adapter), ToD3D(type), window_, ToD3D(processing),
                                            &parameters, &device));
 }
@@ -253,14 +258,12 @@ void Direct3DGraphics::ReleaseAll() {
 
 void Direct3DGraphics::RestoreDesktopMode() {
   if (!fullScreenTried_) return;
-  DEVMODEA current{}, kept{};
-  current.dmSize = kept.dmSize = sizeof(DEVMODEA);
-  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current) ||
-      !EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &kept)) {
-    return;
-  }
-  if (current.dmPelsWidth != kept.dmPelsWidth || current.dmPelsHeight != kept.dmPelsHeight) {
-    ChangeDisplaySettingsA(nullptr, 0);
+  DEVMODEA current{};
+  current.dmSize = sizeof current;
+  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current)) return;
+  if (current.dmPelsWidth != modeBefore_.dmPelsWidth || current.dmPelsHeight != modeBefore_.dmPelsHeight) {
+    // The mode itself, not the system's kept one, which Wine may not have yet.
+    if (ChangeDisplaySettingsA(&modeBefore_, 0) != DISP_CHANGE_SUCCESSFUL) ChangeDisplaySettingsA(nullptr, 0);
   }
 }
 

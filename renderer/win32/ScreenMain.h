@@ -24,9 +24,9 @@ class Direct3DGraphics final : public SceneGraphics {
   void SetWindow(HWND window) { window_ = window; }
   IDirect3DDevice9* Device(int slot = 0) const;
   void ReleaseAll();
-  // The primary monitor back in the mode the system keeps for it, if a full-screen device was asked
-  // for and it isn't: Windows puts it back itself when the saver's process ends, but Wine, now and
-  // then on a busy machine, left the desktop in the saver's mode.
+  // The primary monitor back in its mode from before the first full-screen device, if it isn't:
+  // Windows puts it back itself when the saver's process ends, but Wine, now and then on a busy
+  // machine, left the desktop in the saver's mode.
   void RestoreDesktopMode();
 
   bool CreateDirect3D() override;
@@ -56,7 +56,8 @@ class Direct3DGraphics final : public SceneGraphics {
   // By slot, sized to the adapters when the Direct3D object is made.
   std::vector<IDirect3DDevice9*> devices_;
   std::vector<HWND> covers_;  // by monitor, as the scene owner numbers them; null for the main one
-  bool fullScreenTried_ = false;  // a full-screen device was asked for since the last ReleaseAll
+  bool fullScreenTried_ = false;  // a full-screen device was asked for
+  DEVMODEA modeBefore_{};          // the primary's mode before that
 };
 
 struct ScreenMain {
