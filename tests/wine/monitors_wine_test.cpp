@@ -35,6 +35,37 @@ bool ShowsFireworks(const Counts& c) {
   return c.white < c.Total() / 50 && c.other + c.white > 500 && c.black > c.Total() / 2;
 }
 
+// The primary's kept mode (the one the system goes back to when a full-screen program ends) set to
+// another size while the desktop stays as it is; put back when this goes.
+class KeptMode {
+ public:
+  KeptMode(DWORD width, DWORD height) {
+    kept_.dmSize = sizeof kept_;
+    if (!EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &kept_)) return;
+    DEVMODEA other = kept_;
+    other.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    other.dmPelsWidth = width;
+    other.dmPelsHeight = height;
+    changed_ = ChangeDisplaySettingsExA(nullptr, &other, nullptr, CDS_UPDATEREGISTRY | CDS_NORESET, nullptr) ==
+               DISP_CHANGE_SUCCESSFUL;
+  }
+  KeptMode(const KeptMode&) = delete;
+  KeptMode& operator=(const KeptMode&) = delete;
+  ~KeptMode() {
+    if (changed_) ChangeDisplaySettingsExA(nullptr, &kept_, nullptr, CDS_UPDATEREGISTRY | CDS_NORESET, nullptr);
+  }
+  bool Is(DWORD width, DWORD height) const {
+    DEVMODEA now{};
+    now.dmSize = sizeof now;
+    return changed_ && EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &now) && now.dmPelsWidth == width &&
+           now.dmPelsHeight == height;
+  }
+
+ private:
+  DEVMODEA kept_{};
+  bool changed_ = false;
+};
+
 // The secondary is 1024 wide in the equal layout, 1280 in the other, whatever the primary is switched to.
 std::string LayoutName() { return MonitorArea(1).width == 1024 ? "equal" : "unequal"; }
 
@@ -135,12 +166,27 @@ TEST_F(TwoMonitors, AKeyWithTheCursorOverTheSecondaryCloses) {
 
 // The primary's own Display size moves the secondary to the primary's new edge (the desktop keeps
 // monitors edge to edge): the saver follows it there, black or drawing, and input over the strip it
-// left closes the saver; afterwards the desktop comes back as it was.
+// left closes the saver; afterwards the desktop comes back as it was, also where the system would
+// take it back to the Display size itself (Wine's kept mode was that size now and then on a busy
+// machine).
 TEST_F(TwoMonitors, ADisplaySizeOfItsOwnMovesTheSecondaryAndTheSaverFollows) {
   const Area secondaryBefore = MonitorArea(1);
-  const int narrower = MonitorArea(0).width - 800;
-  for (const char* allMonitors : {"0", "1"}) {
-    SCOPED_TRACE(std::string("AllMonitors=") + allMonitors);
+  const int primaryWidth = MonitorArea(0).width;
+  const int narrower = primaryWidth - 800;
+  const struct {
+    const char* allMonitors;
+    bool keptModeIsTheDisplaySize;
+  } rows[] = {{"0", false}, {"1", false}, {"1", true}};
+  for (const auto& row : rows) {
+    const char* allMonitors = row.allMonitors;
+    SCOPED_TRACE(std::string("AllMonitors=") + allMonitors +
+                 (row.keptModeIsTheDisplaySize ? ", kept mode 800 x 600" : ""));
+    std::optional<KeptMode> kept;
+    if (row.keptModeIsTheDisplaySize) {
+      kept.emplace(800, 600);
+      ASSERT_TRUE(kept->Is(800, 600));
+      ASSERT_EQ(MonitorArea(0).width, primaryWidth) << "the desktop changed with the kept mode";
+    }
     ASSERT_TRUE(WriteFileBytes(SettingsPath(), AllEightKeys("10", "800 x 600") + "AllMonitors=" + allMonitors + "\r\n"));
     Start();
     EXPECT_TRUE(PumpUntil([] { return GetSystemMetrics(SM_CXSCREEN) == 800 && GetSystemMetrics(SM_CYSCREEN) == 600; }))
