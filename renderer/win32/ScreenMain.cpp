@@ -262,7 +262,7 @@ void Direct3DGraphics::RestoreDesktopMode() {
   current.dmSize = sizeof current;
   if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current)) return;
   if (current.dmPelsWidth != modeBefore_.dmPelsWidth || current.dmPelsHeight != modeBefore_.dmPelsHeight) {
-    // The mode itself, not the system's kept one, which Wine may not have yet.
+    // The mode itself, not the system's kept one, which under Wine may be the saver's own.
     if (ChangeDisplaySettingsA(&modeBefore_, 0) != DISP_CHANGE_SUCCESSFUL) ChangeDisplaySettingsA(nullptr, 0);
   }
 }

@@ -25,8 +25,8 @@ class Direct3DGraphics final : public SceneGraphics {
   IDirect3DDevice9* Device(int slot = 0) const;
   void ReleaseAll();
   // The primary monitor back in its mode from before the first full-screen device, if it isn't:
-  // Windows puts it back itself when the saver's process ends, but Wine, now and then on a busy
-  // machine, left the desktop in the saver's mode.
+  // Windows puts it back itself when the saver's process ends, but Wine puts back its kept mode,
+  // which on a busy machine was now and then the saver's own.
   void RestoreDesktopMode();
 
   bool CreateDirect3D() override;
