@@ -2,7 +2,9 @@
 // year's frames on), and the effect's constants from them, one line per value:
 // built for Linux and for Windows, the two must print the same lines.
 //   frame_values [--frames N] [--single]
-// --single first puts the x87 unit in single precision, as Direct3D's CreateDevice leaves it.
+// --single first puts the x87 unit in single precision, as Direct3D's CreateDevice leaves it: with
+// instructions of its own, not through the program's precision helpers, whose work the digests
+// check (a helper that did nothing must not pass for one that works).
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -32,6 +34,15 @@ class Digest {
   unsigned long long hash_ = 0xCBF29CE484222325u;
 };
 
+void SetX87SinglePrecision() {
+#if defined(__i386__) && !defined(__SSE2_MATH__)
+  unsigned short word;
+  __asm__ volatile("fnstcw %0" : "=m"(word) : : "memory");
+  word = static_cast<unsigned short>(word & ~0x0300u);  // precision control 00: 24 bits
+  __asm__ volatile("fldcw %0" : : "m"(word) : "memory");
+#endif
+}
+
 int Usage() {
   std::fputs("usage: frame_values [--frames N] [--single]\n", stderr);
   return 2;
@@ -53,7 +64,7 @@ int main(int argc, char** argv) {
       return Usage();
     }
   }
-  if (single) vizo::gfx::SetX87Precision(vizo::gfx::Precision::Single);
+  if (single) SetX87SinglePrecision();
 
   vizo::renderer::HanabiAnimation animation([]() -> std::uint32_t { return 0; });
   animation.SetSeed(12345);
