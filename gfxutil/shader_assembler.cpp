@@ -1,11 +1,13 @@
 #include "shader_assembler.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 
 namespace vizo::gfx {
 

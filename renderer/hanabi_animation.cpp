@@ -1,6 +1,7 @@
 #include "hanabi_animation.h"
 
 #include <array>
+#include <cstddef>
 
 #include "gfxutil/float_precision.h"
 #include "gfxutil/sine.h"

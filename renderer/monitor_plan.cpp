@@ -1,6 +1,7 @@
 #include "monitor_plan.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace vizo::renderer {
 

@@ -1,6 +1,8 @@
 #include "scene_owner.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <utility>
 
 namespace vizo::renderer {
 

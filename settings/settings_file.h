@@ -2,6 +2,7 @@
 // defaults, and the values the scene derives from them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 

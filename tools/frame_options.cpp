@@ -1,6 +1,8 @@
 #include "frame_options.h"
 
 #include <charconv>
+#include <cstddef>
+#include <string_view>
 
 namespace vizo::tools {
 

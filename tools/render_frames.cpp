@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "gfxutil/png_file.h"
 #include "renderer/reference_frame.h"

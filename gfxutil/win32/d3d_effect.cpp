@@ -2,6 +2,7 @@
 #include "gfxutil/win32/release_once.h"
 
 #include <cstring>
+#include <utility>
 
 #include "gfxutil/shader_assembler.h"
 

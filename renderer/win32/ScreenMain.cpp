@@ -1,6 +1,7 @@
 #include "ScreenMain.h"
 
 #include <algorithm>
+#include <utility>
 #include "gfxutil/float_precision.h"
 #include "gfxutil/win32/display_mode_win32.h"
 #include "gfxutil/win32/release_once.h"

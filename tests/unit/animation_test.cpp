@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "renderer/hanabi_animation.h"

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+
 #include "renderer/colour_drift.h"
 
 namespace vizo::renderer {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ios>
+
 #include "shell/error_report.h"
 
 namespace vizo::shell {

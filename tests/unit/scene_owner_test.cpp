@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <set>

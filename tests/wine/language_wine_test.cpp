@@ -9,9 +9,11 @@
 #include "harness.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace vizo::winetest {
 namespace {

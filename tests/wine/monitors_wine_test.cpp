@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "renderer/reference_frame.h"
 #include "renderer/win32/ScreenMain.h"

@@ -2,6 +2,8 @@
 // codes, its windows, and real input.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "harness.h"
 
 namespace vizo::winetest {
