@@ -52,12 +52,17 @@ WhiteDesktop::WhiteDesktop() {
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   windowClass.lpszClassName = "WhiteDesktop";
   RegisterClassA(&windowClass);
-  window = CreateWindowExA(0, "WhiteDesktop", "", WS_POPUP | WS_VISIBLE, GetSystemMetrics(SM_XVIRTUALSCREEN),
-                           GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                           GetSystemMetrics(SM_CYVIRTUALSCREEN), nullptr, nullptr, windowClass.hInstance, nullptr);
+  std::vector<RECT> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
+  for (const RECT& m : monitors) {
+    windows.push_back(CreateWindowExA(0, "WhiteDesktop", "", WS_POPUP | WS_VISIBLE, m.left, m.top, m.right - m.left,
+                                      m.bottom - m.top, nullptr, nullptr, windowClass.hInstance, nullptr));
+  }
 }
 
-WhiteDesktop::~WhiteDesktop() { DestroyWindow(window); }
+WhiteDesktop::~WhiteDesktop() {
+  for (HWND window : windows) DestroyWindow(window);
+}
 
 bool WhiteDesktop::ShowsOnEveryMonitor(DWORD timeoutMs) {
   return PumpUntil(

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "harness.h"
 
 namespace vizo::winetest {
@@ -21,8 +23,9 @@ struct Counts {
 };
 Counts CountPixels(const Screenshot& shot, const Area& area);
 
-// A white window over every monitor, standing in for a desktop that is not black: whatever of it
-// shows was not covered.
+// A white window over each monitor, standing in for a desktop that is not black: whatever of it
+// shows was not covered. One window a monitor, as a window spanning monitors is not always shown
+// whole (Wine 10 gives it the primary's size).
 class WhiteDesktop {
  public:
   WhiteDesktop();
@@ -33,7 +36,7 @@ class WhiteDesktop {
   // Every monitor shows it whole (waits until it does).
   static bool ShowsOnEveryMonitor(DWORD timeoutMs = DefaultTimeoutMs);
 
-  HWND window = nullptr;
+  std::vector<HWND> windows;
 };
 
 }  // namespace vizo::winetest

@@ -75,7 +75,8 @@ class TwoMonitors : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
     RemoveSettings();
-    ASSERT_NE(desktop_.window, nullptr);
+    ASSERT_EQ(desktop_.windows.size(), 2u);
+    for (HWND window : desktop_.windows) ASSERT_NE(window, nullptr);
     ASSERT_TRUE(WhiteDesktop::ShowsOnEveryMonitor());
     ASSERT_TRUE(PlaceCursor(onSecondary_.x, onSecondary_.y));
   }
