@@ -390,11 +390,29 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 HWND WaitForDialog(const Process& process, const char* title) {
   HWND box = nullptr;
-  PumpUntil([&] {
+  const bool shown = PumpUntil([&] {
     const auto boxes = ProcessWindows(process.Id(), "#32770", title);
     box = boxes.empty() ? nullptr : boxes.front();
     return box && IsWindowVisible(box);
   });
+  if (!shown) {
+    // What the process has instead, and whether its thread still answers.
+    std::fprintf(stderr, "no dialog \"%s\" shown; the process %s, its windows:\n", title ? title : "",
+                 process.Running() ? "runs" : "has ended");
+    for (HWND window : ProcessWindows(process.Id(), nullptr, nullptr)) {
+      char className[64] = {}, text[64] = {};
+      GetClassNameA(window, className, sizeof className);
+      GetWindowTextA(window, text, sizeof text);
+      RECT r{};
+      GetWindowRect(window, &r);
+      DWORD_PTR answer = 0;
+      const bool answers = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer) != 0;
+      std::fprintf(stderr, "  %p %s \"%s\" %s (%ld,%ld)-(%ld,%ld)%s%s\n", static_cast<void*>(window), className, text,
+                   IsWindowVisible(window) ? "visible" : "hidden", r.left, r.top, r.right, r.bottom,
+                   (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? " top-most" : "",
+                   answers ? "" : " not answering");
+    }
+  }
   return box;
 }
 
