@@ -16,6 +16,7 @@ HHOOK g_previewHook = nullptr;
 bool g_raised = false;
 HWND g_pane = nullptr;  // a preview's pane; null in every other mode
 bool g_askedToQuit = false;
+UINT_PTR g_quitTimer = 0;  // a report's quit request, not posted yet
 
 constexpr UINT PaneCheckMs = 100;
 
@@ -48,6 +49,17 @@ void EndIfPaneGone() {
 // Ticks of the box's own message loop: the pane may also go without a word to its child (its
 // process killed).
 void CALLBACK CheckPane(HWND, UINT, UINT_PTR, DWORD) { EndIfPaneGone(); }
+
+// A report's quit request, posted once a message loop runs again after the last report of a chain
+// (the saver's own loop ends on ReportAskedToQuit before that): posted at once, it would close the
+// next report's box the moment that opened. (Taking a posted request back before each box, by
+// peeking for WM_QUIT alone, could spin for ever inside Wine 10 right after the box before it had
+// gone.)
+void CALLBACK PostReportQuit(HWND, UINT, UINT_PTR, DWORD) {
+  KillTimer(nullptr, g_quitTimer);
+  g_quitTimer = 0;
+  PostQuitMessage(ReportQuitCode);
+}
 
 // The report box, on its first activation, joins the top-most windows: the full-screen saver window
 // is one of them, and a box below it would be hidden while the saver seems frozen. (MB_TOPMOST asks
@@ -83,12 +95,14 @@ void ReportError(const char* sourceFile, int line) {
   std::wstring text(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0)), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, text.data(), static_cast<int>(text.size()));
 
-  // An earlier report's quit request would close this box the moment it opened: hold the request
-  // back while the box is up, so that every report is seen. Quitting stays requested.
-  MSG pendingQuit{};
-  PeekMessageW(&pendingQuit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-  // (Peeking has also taken the messages sent to this thread: a pane being destroyed has taken the
-  // saver window with it.)
+  // An earlier report's quit request waits until after this box, so that every report is seen.
+  // Quitting stays requested.
+  if (g_quitTimer) KillTimer(nullptr, g_quitTimer);
+  g_quitTimer = 0;
+  // The messages sent to this thread first (a pane being destroyed takes the saver window with it),
+  // and only those: posted ones wait for the box's own loop.
+  MSG sent{};
+  PeekMessageW(&sent, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   EndIfPaneGone();
   // Above the top-most saver, still without an owner; a preview's, gone with its pane.
   g_raised = false;
@@ -107,7 +121,8 @@ void ReportError(const char* sourceFile, int line) {
   // The pane's going also destroys the saver window, whose quit request can end the box early.
   EndIfPaneGone();
   g_askedToQuit = true;
-  PostQuitMessage(ReportQuitCode);
+  g_quitTimer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, PostReportQuit);
+  if (!g_quitTimer) PostQuitMessage(ReportQuitCode);  // no timer to be had: at once
 }
 
 }  // namespace vizo::win32

@@ -117,8 +117,10 @@ std::optional<int> Win32ShellPlatform::RunMessageLoop() {
   MSG message{};
   // GetMessageA answers -1 only for invalid arguments, which a loop over every window can't have;
   // stopping there as well keeps a broken queue from spinning forever.
-  BOOL got;
-  while ((got = ::GetMessageA(&message, nullptr, 0, 0)) > 0) {
+  // A report's quit request ends it before the next message, as its WM_QUIT would, which the report
+  // posts only once a loop runs again (error_report_win32).
+  BOOL got = 1;
+  while (!ReportAskedToQuit() && (got = ::GetMessageA(&message, nullptr, 0, 0)) > 0) {
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }
