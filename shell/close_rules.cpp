@@ -24,7 +24,8 @@ LResult Shell::SaverClassProc(WindowHandle window, MessageId message, WParam wPa
       if (state.imeModule != 0 && state.associateContext != 0 && state.savedInputContext != 0) {
         os.CallImmAssociateContext(state.associateContext, window, state.savedInputContext);
       }
-      os.PostQuit(0);
+      // A report's request stands: a 0 in the queue would also end the report boxes still to come.
+      if (!os.ReportedQuitCode()) os.PostQuit(0);
       break;
     case msg::SetText:
       return 0;  // the title never changes

@@ -42,6 +42,9 @@ int Shell::RunSaverWindow(WindowHandle parent) {
     if (!state.previewMode) os.SetForegroundWindow(state.saverWindow);
     // A broken queue must not look like a normal close.
     quitCode = os.RunMessageLoop().value_or(BrokenLoopExitCode);
+  } else {
+    // Gone while its failed start was being reported (input closed it under the box): a failure.
+    quitCode = os.ReportedQuitCode().value_or(0);
   }
   UnloadPasswordVerifier();
   return quitCode;

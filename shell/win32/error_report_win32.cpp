@@ -96,9 +96,11 @@ void ReportError(const char* sourceFile, int line) {
   MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, text.data(), static_cast<int>(text.size()));
 
   // An earlier report's quit request waits until after this box, so that every report is seen.
-  // Quitting stays requested.
+  // Quitting is requested from now on: the saver window's own request (0, should input close it
+  // under the box) gives way to it.
   if (g_quitTimer) KillTimer(nullptr, g_quitTimer);
   g_quitTimer = 0;
+  g_askedToQuit = true;
   // The messages sent to this thread first (a pane being destroyed takes the saver window with it),
   // and only those: posted ones wait for the box's own loop.
   MSG sent{};
@@ -120,7 +122,6 @@ void ReportError(const char* sourceFile, int line) {
   }
   // The pane's going also destroys the saver window, whose quit request can end the box early.
   EndIfPaneGone();
-  g_askedToQuit = true;
   g_quitTimer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, PostReportQuit);
   if (!g_quitTimer) PostQuitMessage(ReportQuitCode);  // no timer to be had: at once
 }

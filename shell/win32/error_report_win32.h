@@ -14,9 +14,10 @@ shell::Language UserLanguage();
 // sourceFile is the reporting module's __FILE__; line the fixed number of the reporting site.
 void ReportError(const char* sourceFile, int line);
 
-// Whether a report has asked to quit. Its code, 1, stands even when the saver window's own request
-// (0, at its destruction) comes after it, before the loop has taken the first: a preview whose pane
-// goes right after the reports of a failed start still ends as a failure.
+// Whether a report has asked to quit, from the moment its box opens. Its code, 1, stands even when
+// the saver window's own request (0, at its destruction) would come after it: a preview whose pane
+// goes right after the reports of a failed start, or a saver closed by input under a report box,
+// still ends as a failure.
 bool ReportAskedToQuit();
 constexpr int ReportQuitCode = 1;
 

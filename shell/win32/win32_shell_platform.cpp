@@ -128,6 +128,10 @@ std::optional<int> Win32ShellPlatform::RunMessageLoop() {
   return ReportAskedToQuit() ? ReportQuitCode : static_cast<int>(message.wParam);
 }
 
+std::optional<int> Win32ShellPlatform::ReportedQuitCode() {
+  return ReportAskedToQuit() ? std::optional(ReportQuitCode) : std::nullopt;
+}
+
 MessageId Win32ShellPlatform::RegisterAutoPlayMessage() { return ::RegisterWindowMessageA("QueryCancelAutoPlay"); }
 
 LResult Win32ShellPlatform::PassToSaverWindowProc(WindowHandle w, MessageId m, WParam wp, LParam lp) {

@@ -175,6 +175,11 @@ TEST_F(SaverWindow, CreationDetachesTheInputMethodAndDestructionRestoresIt) {
   Deliver(msg::Destroy);
   EXPECT_EQ(os.calls, (std::vector<std::string>{"ImmAssociateContext 51", "PostQuit 0", "SaverWindowProc 0x2",
                                                 "DefWindowProc 0x2"}));
+  // Closed under a report's box: the report's request stands alone.
+  os.calls.clear();
+  os.reportedQuitCode = 1;
+  Deliver(msg::Destroy);
+  EXPECT_EQ(os.Count("PostQuit 0"), 0);
 }
 
 TEST_F(SaverWindow, InputMethodLeftAloneWhenAbsentOrWhenThereWasNoContext) {

@@ -39,6 +39,7 @@ class FakeShellPlatform final : public ShellPlatform {
   WindowHandle newWindow = 0x5000;
   SaverWindowLayout createdLayout;
   std::optional<int> loopQuitCode = 7;  // nothing: the queue broke
+  std::optional<int> reportedQuitCode;   // an error report asked to quit
   MessageId autoPlayId = 0xC0DE;
   ScreenPoint cursor;
   std::uint32_t tick = 0;
@@ -96,6 +97,7 @@ class FakeShellPlatform final : public ShellPlatform {
     calls.push_back("RunMessageLoop");
     return loopQuitCode;
   }
+  std::optional<int> ReportedQuitCode() override { return reportedQuitCode; }
   MessageId RegisterAutoPlayMessage() override { return autoPlayId; }
 
   LResult PassToSaverWindowProc(WindowHandle w, MessageId m, WParam wp, LParam lp) override {

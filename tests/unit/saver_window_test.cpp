@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "fake_shell_platform.h"
 
 namespace vizo::shell {
@@ -99,16 +101,24 @@ TEST(RunSaverWindow, StaleSaverHandleDoesNotStopANewSaver) {
   EXPECT_EQ(t.os.Count("CreateSaverWindow 0"), 1);
 }
 
+// No window, and no loop: 0, unless the window went while its failed start was reported (input
+// closed it under the box), which is the report's failure.
 TEST(RunSaverWindow, NoWindowMeansNoLoopAndExitZeroWithTheVerifierUnloaded) {
-  for (const bool classFails : {true, false}) {
+  const struct {
+    bool classFails;
+    std::optional<int> reported;
+    int exitCode;
+  } cases[] = {{true, std::nullopt, 0}, {false, std::nullopt, 0}, {false, 1, 1}};
+  for (const auto& c : cases) {
     ShellWithFake t;
     t.shell.state.win9xFamily = true;
     ProtectWithPassword(t.os);
-    t.os.classRegisters = !classFails;
+    t.os.classRegisters = !c.classFails;
     t.os.newWindow = 0;
+    t.os.reportedQuitCode = c.reported;
 
-    EXPECT_EQ(t.shell.RunSaverWindow(0), 0);
-    EXPECT_EQ(t.os.Count("CreateSaverWindow 0"), classFails ? 0 : 1);
+    EXPECT_EQ(t.shell.RunSaverWindow(0), c.exitCode);
+    EXPECT_EQ(t.os.Count("CreateSaverWindow 0"), c.classFails ? 0 : 1);
     EXPECT_EQ(t.os.Count("RunMessageLoop"), 0);
     EXPECT_EQ(t.os.Count("UnloadModule 32"), 1);
     EXPECT_EQ(t.os.Count("SaverRunning 0"), 1);

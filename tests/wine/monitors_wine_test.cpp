@@ -97,7 +97,7 @@ class TwoMonitors : public ::testing::Test {
   void UseUpTheIgnoredMoves() {
     for (int move = 0; move < 12; ++move) {
       ASSERT_TRUE(MoveTaken(window_, onSecondary_.x + (move + 1) % 2, onSecondary_.y) && StillRunning())
-          << "closed at move " << move + 1;
+          << "closed at move " << move + 1 << ", exit code " << saver_->WaitForExit(0).value_or(~0u);
     }
   }
 
