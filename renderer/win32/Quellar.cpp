@@ -1,6 +1,8 @@
 // The program's saver procedure: the scene starts with the window, a frame is drawn on every tick
 // of a 33 ms timer, the other monitors' covers follow the desktop's layout, and the first ten mouse
 // moves are swallowed (a window appearing under the cursor produces a few that the user never made).
+#include <windows.h>
+
 #include "renderer/win32/ScreenMain.h"
 #include "shell/win32/error_report_win32.h"
 #include "shell/win32/saver_shell_win32.h"
@@ -34,8 +36,10 @@ void StartScene(HWND window) {
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      // The frame timer keeps its 33 ms only at a finer system tick than the default.
-      vizo::win32::RaiseTimerResolution();
+      // The frame timer keeps its 33 ms only at a finer system tick than the default. Not for the
+      // preview: before Windows 10 2004 the tick is the whole machine's, and the display settings
+      // keep the preview running as long as they are open.
+      if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) == 0) vizo::win32::RaiseTimerResolution();
       StartScene(window);
       SetTimer(window, FrameTimer, FrameIntervalMs, nullptr);
       break;

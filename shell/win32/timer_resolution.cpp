@@ -31,9 +31,10 @@ void RaiseTimerResolution() {
   UINT period = 1;
   TIMECAPS caps{};
   if (const auto devCaps = Entry<TimeGetDevCapsFn>("timeGetDevCaps"); devCaps && devCaps(&caps, sizeof caps) == 0) {
-    period = std::max<UINT>(period, caps.wPeriodMin);
+    // Within what the system offers, as Microsoft's own sample keeps it.
+    period = std::min<UINT>(std::max<UINT>(period, caps.wPeriodMin), caps.wPeriodMax);
   }
-  if (begin(period) == 0) g_raisedPeriod = period;
+  if (period != 0 && begin(period) == 0) g_raisedPeriod = period;
 }
 
 void RestoreTimerResolution() {

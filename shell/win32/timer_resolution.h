@@ -5,7 +5,8 @@
 
 namespace vizo::win32 {
 
-// Asks for 1 ms (or the finest the system offers, if coarser); once, however often it is called.
+// Asks for 1 ms, or the nearest the system offers (its wPeriodMin..wPeriodMax); once, however
+// often it is called.
 void RaiseTimerResolution();
 // Gives back what was asked, once; nothing when nothing was. Called on every way out.
 void RestoreTimerResolution();

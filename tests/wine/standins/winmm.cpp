@@ -1,11 +1,13 @@
 // Stands in for winmm.dll in the system folder: forwards the multimedia timer's calls that the saver
 // makes to the system's own (kept there as winmm_wine.dll) and records the resolution it asks for
-// and gives back, one line a call, in VIZO_STANDIN_LOG.
+// and gives back, one line a call, in VIZO_STANDIN_LOG. VIZO_WINMM_CAPS ("min max") is what
+// timeGetDevCaps answers instead of the system's range.
 #define _WINMM_  // this library defines the entries, rather than importing them
 #include <windows.h>
 
 #include <mmsystem.h>
 
+#include <cstdio>
 #include <string>
 
 #include "standin_log.h"
@@ -43,6 +45,14 @@ __declspec(dllexport) DWORD WINAPI timeGetTime() {
 }
 
 __declspec(dllexport) MMRESULT WINAPI timeGetDevCaps(LPTIMECAPS caps, UINT size) {
+  char range[64] = {};
+  if (GetEnvironmentVariableA("VIZO_WINMM_CAPS", range, sizeof range) && caps && size >= sizeof(TIMECAPS)) {
+    unsigned lowest = 0, highest = 0;
+    if (std::sscanf(range, "%u %u", &lowest, &highest) != 2) return TIMERR_NOCANDO;
+    caps->wPeriodMin = lowest;
+    caps->wPeriodMax = highest;
+    return TIMERR_NOERROR;
+  }
   const auto real = Real<MMRESULT(WINAPI*)(LPTIMECAPS, UINT)>("timeGetDevCaps");
   return real ? real(caps, size) : TIMERR_NOCANDO;
 }
