@@ -37,6 +37,8 @@ bool AdapterOffersSize(SceneGraphics& graphics, const DisplayMode& desktop, std:
 
 std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, int adapter, const DisplayMode& desktop,
                                     std::uint32_t width, std::uint32_t height) {
+  // 0 and 1 name the hardware's default rate, which no listed mode matches: keep it.
+  if (desktop.refreshRate <= 1) return 0;
   bool desktopRate = false;
   std::uint32_t fastestBelow = 0;
   std::uint32_t slowest = 0;

@@ -117,7 +117,8 @@ enum class SaverWindowKind { TopLevel, Child };
 
 // The refresh rate for a full-screen mode of this size in the adapter's desktop format: the
 // desktop's own where the adapter lists it at that size, else the fastest listed below it, else the
-// slowest listed; 0 (the adapter's default) when nothing is listed at that size.
+// slowest listed; 0 (the adapter's default) when nothing is listed at that size, or when the
+// desktop's own rate is the default (0 or 1).
 std::uint32_t FullScreenRefreshRate(SceneGraphics& graphics, int adapter, const DisplayMode& desktop,
                                     std::uint32_t width, std::uint32_t height);
 

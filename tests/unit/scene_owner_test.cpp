@@ -224,16 +224,24 @@ TEST_F(Scene, FullScreenRefreshRateIsOneTheAdapterListsForTheSize) {
       {"the fastest below the desktop's", 144, {60, 75, 160}, 75},
       {"only faster ones: the slowest", 60, {85, 75}, 75},
       {"none at that size: the adapter's default", 144, {}, 0},
+      {"the desktop's is the hardware default (0): kept", 0, {60, 75}, 0},
+      {"the desktop's is the hardware default (1): kept", 1, {60, 75}, 0},
   };
   for (const auto& c : cases) {
     FakeGraphics fresh;
     fresh.modes[0].refreshRate = c.desktopRate;
     fresh.listed = {{800, 500, c.desktopRate, X8R8G8B8}, {1024, 768, c.desktopRate, X8R8G8B8}};
     for (const auto rate : c.listedAt800) fresh.listed.push_back({800, 600, rate, X8R8G8B8});
+    // A secondary in a mode of that size lists the same.
+    fresh.adapters = 2;
+    fresh.modes[1] = {800, 600, c.desktopRate, X8R8G8B8};
+    fresh.otherListed[1] = fresh.listed;
     SceneOwner scene{fresh, Record};
     TakeSettings(scene, fresh, 800, 600);
     ASSERT_TRUE(scene.InitDevice(std::pair{1024, 768})) << c.name;
     EXPECT_EQ(fresh.lastCreated.refreshRate, c.used) << c.name;
+    ASSERT_EQ(fresh.secondaries.size(), 1u) << c.name;
+    EXPECT_EQ(fresh.secondaries[0].refreshRate, c.used) << c.name;
   }
 }
 
