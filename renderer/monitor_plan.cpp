@@ -40,13 +40,18 @@ MonitorPlan PlanMonitors(const std::vector<DesktopMonitor>& desktop, const std::
 }
 
 std::optional<MonitorRect> WhereNow(const DesktopMonitor& was, const std::vector<DesktopMonitor>& now) {
+  if (!was.name.empty()) {
+    for (const DesktopMonitor& monitor : now) {
+      if (monitor.name == was.name) return monitor.rect;
+    }
+  }
   const int byHandle = IndexOf(now, was.handle);
   if (byHandle >= 0) return now[static_cast<std::size_t>(byHandle)].rect;
-  if (was.name.empty()) return std::nullopt;
-  for (const DesktopMonitor& monitor : now) {
-    if (monitor.name == was.name) return monitor.rect;
-  }
   return std::nullopt;
+}
+
+bool Overlap(const MonitorRect& a, const MonitorRect& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
 }  // namespace vizo::renderer

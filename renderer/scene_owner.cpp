@@ -214,10 +214,13 @@ std::optional<SceneOwner::DeviceKind> SceneOwner::CreateMainDevice(const Display
 void SceneOwner::FollowLayout() {
   if (covered.empty()) return;
   const std::vector<DesktopMonitor> now = graphics.DesktopMonitors();
+  // Wherever a monitor seems to have gone, a cover never hides the fireworks.
+  const int mainNow = PlanMonitors(now, {graphics.AdapterMonitor(0)}).mainMonitor;
   for (const int monitor : covered) {
     DesktopMonitor& was = monitors[static_cast<std::size_t>(monitor)];
     const auto where = WhereNow(was, now);
     if (!where || *where == was.rect) continue;
+    if (mainNow >= 0 && Overlap(*where, now[static_cast<std::size_t>(mainNow)].rect)) continue;
     was.rect = *where;
     graphics.CoverMonitor(monitor, *where);
   }

@@ -463,37 +463,79 @@ TEST_F(Scene, EveryMonitorOfTheDesktopIsCoveredWhateverTheAdaptersSay) {
 }
 
 // The main device's mode moves the other monitors (the desktop keeps them edge to edge); so does
-// any later change of the layout.
+// any later change of the layout. A monitor is known by its device name first: its handle's value
+// may go to another monitor after a change. No cover ever lands on the main monitor.
 TEST_F(Scene, TheCoversFollowTheirMonitorsWhenTheDesktopMovesThem) {
   const DesktopMonitor primary{100, "DISPLAY1", {0, 0, 1024, 768}, true};
   const DesktopMonitor secondary{101, "DISPLAY2", {1024, 0, 2048, 768}, false};
-  const DesktopMonitor switched{100, "DISPLAY1", {0, 0, 800, 600}, true};
+  const DesktopMonitor third{102, "DISPLAY3", {2048, 0, 3072, 768}, false};
+  const MonitorRect switched{0, 0, 800, 600};
   const MonitorRect moved{800, 0, 1824, 768};
+  const MonitorRect thirdMoved{2048, 100, 3072, 868};
+  const DesktopMonitor namelessPrimary{100, "", primary.rect, true}, namelessSecondary{101, "", secondary.rect, false};
   const struct {
     const char* name;
+    std::vector<DesktopMonitor> before;
     std::vector<DesktopMonitor> later;
-    MonitorRect where;
+    std::map<int, MonitorRect> covers;  // where each cover is then
   } cases[] = {
-      {"moved", {switched, {101, "DISPLAY2", moved, false}}, moved},
-      {"a new handle, the same device", {switched, {555, "DISPLAY2", moved, false}}, moved},
-      {"the same handle, no device name", {switched, {101, "", moved, false}}, moved},
-      {"gone: the cover stays", {switched}, secondary.rect},
+      {"moved", {primary, secondary}, {{100, "DISPLAY1", switched, true}, {101, "DISPLAY2", moved, false}}, {{1, moved}}},
+      {"a new handle, the same device",
+       {primary, secondary},
+       {{100, "DISPLAY1", switched, true}, {555, "DISPLAY2", moved, false}},
+       {{1, moved}}},
+      {"the same handle, no device name",
+       {primary, secondary},
+       {{100, "DISPLAY1", switched, true}, {101, "", moved, false}},
+       {{1, moved}}},
+      {"its old handle now the main monitor's: found by its name",
+       {primary, secondary},
+       {{101, "DISPLAY1", switched, true}, {555, "DISPLAY2", moved, false}},
+       {{1, moved}}},
+      {"gone: the cover stays", {primary, secondary}, {{100, "DISPLAY1", switched, true}}, {{1, secondary.rect}}},
+      {"three monitors, the second stays and the third moves",
+       {primary, secondary, third},
+       {primary, secondary, {102, "DISPLAY3", thirdMoved, false}},
+       {{1, secondary.rect}, {2, thirdMoved}}},
+      {"nameless, the main one listed first: found by its handle",
+       {namelessPrimary, namelessSecondary},
+       {{100, "", switched, true}, {101, "", moved, false}},
+       {{1, moved}}},
+      {"nameless, its handle now the main monitor's: the cover stays off the main",
+       {namelessPrimary, namelessSecondary},
+       {{101, "", switched, true}, {555, "", moved, false}},
+       {{1, secondary.rect}}},
   };
   for (const auto& c : cases) {
     for (const bool allMonitors : {false, true}) {
       FakeGraphics fresh;
-      fresh.adapters = 2;
-      fresh.modes[1] = {1024, 768, 60, X8R8G8B8};
-      fresh.desktop = {primary, secondary};
+      fresh.adapters = static_cast<int>(c.before.size());
+      for (int adapter = 1; adapter < fresh.adapters; ++adapter) fresh.modes[adapter] = {1024, 768, 60, X8R8G8B8};
+      fresh.desktop = c.before;
       fresh.laterDesktop = c.later;
       SceneOwner scene{fresh, Record};
       TakeSettings(scene, fresh, 800, 600, allMonitors);
       ASSERT_TRUE(scene.InitDevice(std::pair{2048, 768})) << c.name;
-      EXPECT_EQ(fresh.covers[1], c.where) << c.name;
+      EXPECT_EQ(fresh.covers, c.covers) << c.name;
       // The saver ends, or the desktop changes back: so does the cover.
-      fresh.laterDesktop = {primary, secondary};
+      fresh.laterDesktop = c.before;
       scene.FollowLayout();
-      EXPECT_EQ(fresh.covers[1], secondary.rect) << c.name;
+      for (std::size_t monitor = 1; monitor < c.before.size(); ++monitor) {
+        EXPECT_EQ(fresh.covers[static_cast<int>(monitor)], c.before[monitor].rect) << c.name;
+      }
+      // Once the covers are gone, and for a preview after a full-screen start, nothing follows.
+      for (const bool preview : {false, true}) {
+        if (preview) {
+          ASSERT_TRUE(scene.InitDevice(std::pair{2048, 768})) << c.name;
+          ASSERT_TRUE(scene.InitDevice(std::pair{152, 112}, SaverWindowKind::Child)) << c.name;
+        } else {
+          scene.EndBlanking();
+        }
+        fresh.laterDesktop = c.later;
+        fresh.calls.clear();
+        scene.FollowLayout();
+        EXPECT_TRUE(fresh.calls.empty()) << c.name << (preview ? ", preview" : ", ended");
+      }
     }
   }
 }
