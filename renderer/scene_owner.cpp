@@ -149,6 +149,9 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
   covered.clear();
   View& main = views[0];
   if (fullScreen) {
+    // No Display size at start, when the desktop's mode could not be read either: the desktop's
+    // mode now, rather than a back buffer with a side of 0 or the shape of every monitor together.
+    if (settings.displayWidth <= 0 || settings.displayHeight <= 0) TakeSettings(settings, desktop);
     SetUpSecondaryMonitors();
     const auto displayWidth = static_cast<std::uint32_t>(settings.displayWidth);
     const auto displayHeight = static_cast<std::uint32_t>(settings.displayHeight);

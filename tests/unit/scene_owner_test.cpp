@@ -37,7 +37,8 @@ class FakeGraphics final : public SceneGraphics {
   std::map<int, std::vector<bool>> presents;          // successive Present answers by slot; true when exhausted
   std::map<int, std::vector<DeviceStatus>> statuses;  // by slot; Ready when exhausted
   bool resetWorks = true;
-  std::set<std::uint32_t> refusedWidths;  // back-buffer widths no creation accepts
+  std::set<std::uint32_t> refusedWidths;   // back-buffer widths no creation accepts
+  std::set<std::uint32_t> refusedHeights;  // and heights
   std::set<int> failingResets;            // slots whose resets fail
   std::set<int> failingClears;            // slots whose clears fail
   bool mainMade = false;
@@ -92,7 +93,8 @@ class FakeGraphics final : public SceneGraphics {
                     const Presentation& presentation) override {
     const std::string attempt = std::to_string(slot) + ":" + Name(t, p);
     calls.push_back("create " + attempt + " adapter " + std::to_string(adapter));
-    const bool ok = (creatable.empty() || creatable.count(attempt)) && !refusedWidths.count(presentation.width);
+    const bool ok = (creatable.empty() || creatable.count(attempt)) && !refusedWidths.count(presentation.width) &&
+                    !refusedHeights.count(presentation.height);
     if (ok && slot == 0) lastCreated = presentation;
     mainMade |= ok && slot == 0;
     if (slot != 0) secondaries.push_back(presentation);
@@ -289,9 +291,11 @@ TEST_F(Scene, ADisplaySizeTheAdapterRefusesFallsBackToTheDesktopMode) {
     std::set<std::uint32_t> refused;
     int attempts;
     std::uint32_t usedWidth;  // 0: no device
+    std::set<std::uint32_t> refusedHeights = {};
   } cases[] = {
       {1280, 1024, {1024, 768}, {1280}, 4, 1024},     // the desktop's size, first attempt
       {1280, 768, {1024, 768}, {1280}, 4, 1024},      // one side differs: the same
+      {1024, 600, {1024, 768}, {}, 4, 1024, {600}},   // the other side: the same
       {1280, 1024, {1024, 768}, {1280, 1024}, 6, 0},  // neither size: 106
       {1024, 768, {1024, 768}, {1024}, 3, 0},         // already the desktop's size: no second round
       {800, 600, {1024, 768}, {800}, 3, 0},           // a listed size: no second round
@@ -301,6 +305,7 @@ TEST_F(Scene, ADisplaySizeTheAdapterRefusesFallsBackToTheDesktopMode) {
   for (const auto& c : cases) {
     FakeGraphics fresh;
     fresh.refusedWidths = c.refused;
+    fresh.refusedHeights = c.refusedHeights;
     g_reports.clear();
     SceneOwner scene{fresh, Record};
     TakeSettings(scene, fresh, c.displayWidth, c.displayHeight);
@@ -432,13 +437,17 @@ TEST_F(Scene, EveryMonitorOfTheDesktopIsCoveredWhateverTheAdaptersSay) {
     std::vector<DesktopMonitor> desktop;
     std::map<int, MonitorHandle> adapterMonitors;
     std::map<int, MonitorRect> covers;
-    std::vector<int> withDevices;  // the slots that get a device, the main's among them
+    std::map<int, int> views;  // the slots that get a device, each with the cover it presents into (-1: the main's)
   } cases[] = {
-      {"adapter 1 answers the primary's monitor", 2, {a, b}, {{1, 100}}, {{1, b.rect}}, {0}},
-      {"two adapters show one monitor", 3, {a, b}, {{2, 101}}, {{1, b.rect}}, {0, 1}},
-      {"a monitor without an adapter", 2, {a, b, third}, {}, {{1, b.rect}, {2, third.rect}}, {0, 1}},
-      {"adapter 0 names none: the primary is the main's", 2, {b, a}, {{0, 0}}, {{0, b.rect}}, {0, 1}},
-      {"an adapter answers a monitor the desktop lacks", 2, {a, b}, {{1, 999}}, {{1, b.rect}}, {0}},
+      {"adapter 1 answers the primary's monitor", 2, {a, b}, {{1, 100}}, {{1, b.rect}}, {{0, -1}}},
+      {"two adapters show one monitor", 3, {a, b}, {{2, 101}}, {{1, b.rect}}, {{0, -1}, {1, 1}}},
+      {"a monitor without an adapter", 2, {a, b, third}, {}, {{1, b.rect}, {2, third.rect}}, {{0, -1}, {1, 1}}},
+      {"adapter 0 names none: the primary is the main's", 2, {b, a}, {{0, 0}}, {{0, b.rect}}, {{0, -1}, {1, 0}}},
+      {"an adapter answers a monitor the desktop lacks", 2, {a, b}, {{1, 999}}, {{1, b.rect}}, {{0, -1}}},
+      {"past a taken monitor, the next adapter still gets its own",
+       3, {a, b, third}, {{1, 100}, {2, 102}}, {{1, b.rect}, {2, third.rect}}, {{0, -1}, {2, 2}}},
+      {"adapter 0 names a monitor that isn't the primary: the main's is that one",
+       2, {b, a}, {{0, 101}, {1, 100}}, {{1, a.rect}}, {{0, -1}, {1, 1}}},
   };
   for (const auto& c : cases) {
     for (const bool allMonitors : {false, true}) {
@@ -451,13 +460,12 @@ TEST_F(Scene, EveryMonitorOfTheDesktopIsCoveredWhateverTheAdaptersSay) {
       TakeSettings(scene, fresh, 0, 0, allMonitors);
       ASSERT_TRUE(scene.InitDevice(std::pair{1024, 768})) << c.name;
       EXPECT_EQ(fresh.covers, c.covers) << c.name;
-      std::vector<int> withDevices;
-      for (std::size_t slot = 0; slot < scene.views.size(); ++slot) {
-        if (scene.views[slot].role != ViewRole::None) withDevices.push_back(static_cast<int>(slot));
-      }
-      EXPECT_EQ(withDevices, c.withDevices) << c.name << (allMonitors ? ", every monitor" : "");
       // A secondary device presents into its own monitor's cover.
-      for (const Presentation& p : fresh.secondaries) EXPECT_TRUE(fresh.covers.count(p.cover)) << c.name;
+      std::map<int, int> views;
+      for (std::size_t slot = 0; slot < scene.views.size(); ++slot) {
+        if (scene.views[slot].role != ViewRole::None) views[static_cast<int>(slot)] = scene.views[slot].presentation.cover;
+      }
+      EXPECT_EQ(views, c.views) << c.name << (allMonitors ? ", every monitor" : "");
     }
   }
 }
@@ -648,15 +656,17 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
     std::vector<ViewRole> roles;
     for (const View& view : scene.views) roles.push_back(view.role);
     EXPECT_EQ(roles, c.roles) << c.name;
+    EXPECT_EQ(scene.DrawingViews(), std::count(roles.begin(), roles.end(), Draw)) << c.name;
     EXPECT_TRUE(g_reports.empty()) << c.name;
     // A preview is one view, whatever the setting.
     ASSERT_TRUE(scene.InitDevice(std::pair{152, 112}, SaverWindowKind::Child));
     EXPECT_EQ(scene.views.size(), 1u);
+    EXPECT_EQ(scene.DrawingViews(), 1);
   }
 }
 
 // A Display size with a side missing ("", "1024 x", "x 768", "0 x 768"): the desktop's whole
-// size, or without one, the window's shape.
+// size; without one at start, a preview the window's shape, full screen the desktop's mode later.
 TEST_F(Scene, UnusableDisplaySizeNeverGivesTheCameraABadAspect) {
   for (const auto& [width, height] : {std::pair{0, 0}, {1024, 0}, {0, 768}, {-1, 768}}) {
     SceneOwner withDesktop{graphics, Record};
@@ -672,6 +682,13 @@ TEST_F(Scene, UnusableDisplaySizeNeverGivesTheCameraABadAspect) {
     withoutDesktop.TakeSettings(read, std::nullopt);
     ASSERT_TRUE(withoutDesktop.InitDevice(std::pair{152, 112}));
     EXPECT_FLOAT_EQ(withoutDesktop.camera.aspect, 152.0f / 112.0f) << width << " x " << height;
+    // Full screen (over two monitors), the desktop's mode as it is by then.
+    SceneOwner fullScreen{graphics, Record};
+    fullScreen.TakeSettings(read, std::nullopt);
+    ASSERT_TRUE(fullScreen.InitDevice(std::pair{2048, 768}));
+    EXPECT_EQ(graphics.lastCreated.width, 1024u) << width << " x " << height;
+    EXPECT_EQ(graphics.lastCreated.height, 768u) << width << " x " << height;
+    EXPECT_FLOAT_EQ(fullScreen.camera.aspect, 1024.0f / 768.0f) << width << " x " << height;
   }
 }
 
