@@ -238,6 +238,13 @@ void SceneOwner::EndBlanking() {
   covered.clear();
 }
 
+void SceneOwner::End() {
+  EndBlanking();
+  graphics.ReleaseDevice(0);
+  views.clear();
+  hasDevice = false;
+}
+
 bool SceneOwner::Fail(int line) {
   report(line);
   return false;

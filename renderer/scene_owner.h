@@ -150,8 +150,12 @@ struct SceneOwner {
   // The desktop laid its monitors out again: every cover, and the view presenting into it, goes to
   // where its monitor is now.
   void FollowLayout();
-  // The other monitors are given back when the saver window goes.
+  // The other monitors are given back.
   void EndBlanking();
+  // The saver window goes: the other monitors are given back, then the main device goes, before
+  // anyone puts the desktop's mode back (Windows does so itself as the last full-screen device goes;
+  // put back under a live device, the mode would leave it lost and switch the monitor twice).
+  void End();
 
  private:
   void SetUpSecondaryMonitors();

@@ -46,7 +46,7 @@ LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
       KillTimer(window, FrameTimer);
       vizo::win32::RestoreTimerResolution();
-      vizo::renderer::win32::TheScreenMain().EndBlanking();  // the other monitors go with the saver
+      vizo::renderer::win32::TheScreenMain().End();  // the devices and the other monitors go with the saver
       break;
     case WM_DISPLAYCHANGE:
       vizo::renderer::win32::TheScreenMain().FollowLayout();

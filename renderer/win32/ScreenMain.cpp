@@ -263,8 +263,22 @@ void Direct3DGraphics::RestoreDesktopMode() {
   current.dmSize = sizeof current;
   if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current)) return;
   if (current.dmPelsWidth != modeBefore_.dmPelsWidth || current.dmPelsHeight != modeBefore_.dmPelsHeight) {
-    // The mode itself, not the system's kept one, which under Wine may be the saver's own.
-    if (ChangeDisplaySettingsA(&modeBefore_, 0) != DISP_CHANGE_SUCCESSFUL) ChangeDisplaySettingsA(nullptr, 0);
+    // The mode itself, not the system's kept one, which under Wine may be the saver's own; named
+    // field by field, rather than with whatever else the reading happened to fill.
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    mode.dmPelsWidth = modeBefore_.dmPelsWidth;
+    mode.dmPelsHeight = modeBefore_.dmPelsHeight;
+    if ((modeBefore_.dmFields & DM_BITSPERPEL) && modeBefore_.dmBitsPerPel != 0) {
+      mode.dmFields |= DM_BITSPERPEL;
+      mode.dmBitsPerPel = modeBefore_.dmBitsPerPel;
+    }
+    if ((modeBefore_.dmFields & DM_DISPLAYFREQUENCY) && modeBefore_.dmDisplayFrequency > 1) {  // 0, 1: the default
+      mode.dmFields |= DM_DISPLAYFREQUENCY;
+      mode.dmDisplayFrequency = modeBefore_.dmDisplayFrequency;
+    }
+    if (ChangeDisplaySettingsA(&mode, 0) != DISP_CHANGE_SUCCESSFUL) ChangeDisplaySettingsA(nullptr, 0);
   }
 }
 
@@ -315,9 +329,10 @@ void ScreenMain::RenderFrame() {
 
 void ScreenMain::FollowLayout() { scene.FollowLayout(); }
 
-void ScreenMain::EndBlanking() {
+void ScreenMain::End() {
   ReleaseOtherPainters();  // each painter before its device
-  scene.EndBlanking();
+  painter.Release();
+  scene.End();
   graphics.RestoreDesktopMode();
 }
 

@@ -24,9 +24,9 @@ class Direct3DGraphics final : public SceneGraphics {
   void SetWindow(HWND window) { window_ = window; }
   IDirect3DDevice9* Device(int slot = 0) const;
   void ReleaseAll();
-  // The primary monitor back in its mode from before the first full-screen device, if it isn't:
-  // Windows puts it back itself when the saver's process ends, but Wine puts back its kept mode,
-  // which on a busy machine was now and then the saver's own.
+  // The primary monitor back in its mode from before the first full-screen device, if it isn't,
+  // once the devices are gone: Windows puts it back itself as the last full-screen device goes, but
+  // Wine puts back its kept mode, which on a busy machine was now and then the saver's own.
   void RestoreDesktopMode();
 
   bool CreateDirect3D() override;
@@ -81,7 +81,9 @@ struct ScreenMain {
   bool InitPainter();
   void RenderFrame();
   void FollowLayout();
-  void EndBlanking();
+  // At the saver window's end: every device goes, each after its painter, then the desktop's mode
+  // comes back if it hasn't.
+  void End();
   HanabiPainter& PainterFor(int slot);
 
  private:

@@ -395,11 +395,13 @@ TEST_F(Scene, SecondaryMonitorsAreBlankedOnlyInFullScreen) {
   graphics.calls.clear();
   owner.RenderFrame(content);
   EXPECT_EQ(graphics.calls, FrameCalls({0}));
-  // They go, devices first, then the windows, when the saver does.
+  // They go, devices first, then the windows, when the saver does; then the main device, and no
+  // frame comes after it.
   graphics.calls.clear();
-  owner.EndBlanking();
-  EXPECT_EQ(graphics.calls,
-            (std::vector<std::string>{"release 1", "release 2", "release 3", "release 4", "release 5", "uncover"}));
+  owner.End();
+  owner.RenderFrame(content);
+  EXPECT_EQ(graphics.calls, (std::vector<std::string>{"release 1", "release 2", "release 3", "release 4", "release 5",
+                                                      "uncover", "release 0"}));
   // An adapter where no creation works keeps its window, and no report comes.
   graphics.calls.clear();
   graphics.creatable = {"0:hal:hw", "3:hal:hw"};

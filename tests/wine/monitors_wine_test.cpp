@@ -170,8 +170,13 @@ TEST_F(TwoMonitors, AKeyWithTheCursorOverTheSecondaryCloses) {
 // monitors edge to edge): the saver follows it there, black or drawing, and input over the strip it
 // left closes the saver; afterwards the desktop comes back as it was, also where the system would
 // take it back to the Display size itself (Wine's kept mode was that size now and then on a busy
-// machine).
+// machine). The stand-in d3d9 (forwarding, no fault) logs that the main device goes last, and the
+// mode the saver then puts back, if it must, with the fields it names.
 TEST_F(TwoMonitors, ADisplaySizeOfItsOwnMovesTheSecondaryAndTheSaverFollows) {
+  ASSERT_TRUE(InstallInSystemFolder(ProgramDir() + "\\faults\\d3d9.dll", "d3d9.dll", "d3d9_wine.dll"));
+  ScopedRegistryValue standIn("Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "d3d9", "native,builtin");
+  const std::string log = ProgramDir() + "\\faults\\display-size-" + LayoutName() + ".log";
+  SetEnvironmentVariableA("VIZO_STANDIN_LOG", log.c_str());
   const Area secondaryBefore = MonitorArea(1);
   const int primaryWidth = MonitorArea(0).width;
   const int narrower = primaryWidth - 800;
@@ -190,6 +195,7 @@ TEST_F(TwoMonitors, ADisplaySizeOfItsOwnMovesTheSecondaryAndTheSaverFollows) {
       ASSERT_EQ(MonitorArea(0).width, primaryWidth) << "the desktop changed with the kept mode";
     }
     ASSERT_TRUE(WriteFileBytes(SettingsPath(), AllEightKeys("10", "800 x 600") + "AllMonitors=" + allMonitors + "\r\n"));
+    DeleteFileA(log.c_str());
     Start();
     EXPECT_TRUE(PumpUntil([] { return GetSystemMetrics(SM_CXSCREEN) == 800 && GetSystemMetrics(SM_CYSCREEN) == 600; }))
         << GetSystemMetrics(SM_CXSCREEN) << " x " << GetSystemMetrics(SM_CYSCREEN);
@@ -205,8 +211,19 @@ TEST_F(TwoMonitors, ADisplaySizeOfItsOwnMovesTheSecondaryAndTheSaverFollows) {
         << "the secondary is at " << MonitorArea(1).left << " (was at " << secondaryBefore.left << "), the primary "
         << GetSystemMetrics(SM_CXSCREEN) << " x " << GetSystemMetrics(SM_CYSCREEN);
     EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor());
+    std::string logged = ReadFileBytes(log).value_or("");
+    std::erase(logged, '\r');
+    // The main device last, then the mode, only where the system's own (Wine puts its kept mode back
+    // as the saver's window goes) isn't the desktop's.
+    const std::size_t mainGone = logged.rfind("adapter 0: released in ");
+    const std::string modeBack = "mode set: " + std::to_string(primaryWidth) + " x " +
+                                 std::to_string(MonitorArea(0).height) + ", fields width height bits frequency\n";
+    ASSERT_NE(mainGone, std::string::npos) << logged;
+    const std::string after = logged.substr(logged.find('\n', mainGone) + 1);
+    EXPECT_EQ(after, row.keptModeIsTheDisplaySize ? modeBack : "") << logged;
     ASSERT_TRUE(PlaceCursor(onSecondary_.x, onSecondary_.y));
   }
+  SetEnvironmentVariableA("VIZO_STANDIN_LOG", nullptr);
 }
 
 TEST_F(TwoMonitors, TheSecondaryShowsTheFireworksOnlyWithAllMonitorsOne) {

@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
       "AllMonitors %s: %zu monitors, %d drawing; %d frames: %.2f ms a frame (best of 3), %.2f allocations a frame\n",
       allMonitors ? "on " : "off", owner.scene.views.size(), drawing, frames, best,
       static_cast<double>(allocations) / frames);
-  owner.EndBlanking();
+  owner.End();
   DestroyWindow(window);
   return 0;
 }

@@ -20,6 +20,9 @@
 //                 the adapter doesn't list at that size, are refused
 //   adapter-monitor N M  adapter N shows adapter M's monitor: it answers that monitor's handle
 //                 (GetAdapterMonitor), and its devices are made on adapter M
+// Whatever the fault, the log also shows the primary's mode as each device goes (a full-screen
+// device should go before the program puts the desktop's mode back), and each mode the program
+// itself sets through ChangeDisplaySettingsA, with the fields it names.
 // Only the few methods a fault needs are replaced, in the real objects' own method tables, patched
 // in place: an implementation's objects keep their tables (some call their own later methods, beyond
 // the plain interface's, through them), and every object of a class sees the stand-in.
@@ -194,10 +197,74 @@ void KeepDefaultPool(Object* object, IDirect3DDevice9* device, Vtbl*& patched, V
   g_defaultPool.push_back({reinterpret_cast<IUnknown*>(object), device});
 }
 
+// The primary's mode, as "1024 x 768".
+std::string PrimaryMode() {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return "an unreadable mode";
+  return std::to_string(mode.dmPelsWidth) + " x " + std::to_string(mode.dmPelsHeight);
+}
+
 ULONG WINAPI ReleaseDevice(IDirect3DDevice9* device) {
+  D3DDEVICE_CREATION_PARAMETERS created{};
+  const bool known = SUCCEEDED(g_realDevice->GetCreationParameters(device, &created));
+  const std::string mode = PrimaryMode();  // before the release, which may put another back
   const ULONG left = g_realDevice->Release(device);
-  if (left == 0) std::erase_if(g_devices, [device](const DeviceRecord& r) { return r.device == device; });
+  if (left == 0) {
+    std::erase_if(g_devices, [device](const DeviceRecord& r) { return r.device == device; });
+    if (known) StandinLog("adapter %u: released in %s", created.AdapterOrdinal, mode.c_str());
+  }
   return left;
+}
+
+using ChangeDisplaySettingsFn = LONG(WINAPI*)(DEVMODEA*, DWORD);
+ChangeDisplaySettingsFn g_realChangeDisplaySettings = nullptr;
+
+LONG WINAPI ChangeDisplaySettingsLogged(DEVMODEA* mode, DWORD flags) {
+  if (!mode) {
+    StandinLog("mode set: the kept one");
+  } else {
+    std::string fields;
+    const struct {
+      DWORD field;
+      const char* name;
+    } names[] = {{DM_PELSWIDTH, " width"},
+                 {DM_PELSHEIGHT, " height"},
+                 {DM_BITSPERPEL, " bits"},
+                 {DM_DISPLAYFREQUENCY, " frequency"}};
+    DWORD others = mode->dmFields;
+    for (const auto& n : names) {
+      if (mode->dmFields & n.field) fields += n.name;
+      others &= ~n.field;
+    }
+    if (others) fields += " and others";
+    StandinLog("mode set: %lu x %lu, fields%s", mode->dmPelsWidth, mode->dmPelsHeight, fields.c_str());
+  }
+  return g_realChangeDisplaySettings(mode, flags);
+}
+
+// Points the program's own import of a user32 entry at a replacement; returns the real entry.
+void* RedirectProgramImport(const char* name, void* replacement) {
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  if (imports.VirtualAddress == 0) return nullptr;
+  for (auto* library = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+       library->Name != 0; ++library) {
+    if (lstrcmpiA(reinterpret_cast<const char*>(base + library->Name), "user32.dll") != 0) continue;
+    auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
+    auto* entries = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
+    for (; names->u1.AddressOfData != 0; ++names, ++entries) {
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+      const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+      if (std::strcmp(reinterpret_cast<const char*>(byName->Name), name) != 0) continue;
+      void* real = reinterpret_cast<void*>(entries->u1.Function);
+      Patch(entries->u1.Function, static_cast<decltype(entries->u1.Function)>(reinterpret_cast<ULONG_PTR>(replacement)));
+      return real;
+    }
+  }
+  return nullptr;
 }
 
 HMONITOR WINAPI GetAdapterMonitor(IDirect3D9* direct3d, UINT adapter) {
@@ -390,6 +457,10 @@ extern "C" __declspec(dllexport) IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVers
     g_realDirect3DMethods = *g_patchedDirect3D;
     Patch(g_patchedDirect3D->CreateDevice, CreateDevice);
     Patch(g_patchedDirect3D->GetAdapterMonitor, GetAdapterMonitor);
+  }
+  if (!g_realChangeDisplaySettings) {
+    void* programs = RedirectProgramImport("ChangeDisplaySettingsA", reinterpret_cast<void*>(ChangeDisplaySettingsLogged));
+    g_realChangeDisplaySettings = reinterpret_cast<ChangeDisplaySettingsFn>(programs);
   }
   return direct3d;
 }
