@@ -1,13 +1,16 @@
 #include "reference_frame.h"
 
+#include "renderer/corona_effect.h"
+
 namespace vizo::renderer {
 
 void DrawReferenceFrame(gfx::Image* frame, const OrbitCamera& camera, HanabiAnimation& animation, std::int32_t spacing,
                         const std::array<gfx::MipTexture, 7>& textures) {
+  const CoronaView view = CoronaViewOf(camera);
   CoronaParameters p;
-  p.viewProjection = camera.ViewProjection();
-  p.pull = 1;
-  p.aspect = camera.aspect;
+  p.viewProjection = view.viewProjection;
+  p.pull = view.pull;
+  p.aspect = view.aspect;
   for (int i = 0; i < 1000; ++i) {
     const SpriteDraw d = animation.Next(spacing, i);
     if (!frame || !d.draws) continue;

@@ -108,12 +108,12 @@ HRESULT HanabiPainter::Begin(const OrbitCamera& camera) {
   effect->SetTechnique(technique);
   effect->Begin(nullptr, 0);
   effect->BeginPass(0);
-  const gfx::Matrix viewProjection = camera.ViewProjection();
+  const CoronaView view = CoronaViewOf(camera);
   float matrix[16];
-  std::memcpy(matrix, viewProjection.m.data(), sizeof matrix);
+  std::memcpy(matrix, view.viewProjection.m.data(), sizeof matrix);
   effect->SetMatrix(parameters[ViewProj], matrix);
-  effect->SetFloat(parameters[Pull], 1.0f);
-  effect->SetFloat(parameters[Aspect], camera.aspect);
+  effect->SetFloat(parameters[Pull], view.pull);
+  effect->SetFloat(parameters[Aspect], view.aspect);
   return S_OK;
 }
 

@@ -1,7 +1,8 @@
 // The processor's share of one fireworks frame, as the saver does it: the camera and 1000 calls of
-// animation, once, then for each view (monitor) its projection and 1000 calls of parameter setting
-// and effect constants, with a device that does nothing. With one view each call's sprite is drawn
-// as it comes; with more they are kept for every view.
+// animation, once, then for each view (monitor) what the painter sets for it (projection, pull,
+// aspect) and 1000 calls of parameter setting and effect constants, with a device that does
+// nothing. With one view each call's sprite is drawn as it comes; with more they are kept for
+// every view.
 #pragma once
 
 #include <array>
@@ -17,7 +18,7 @@ namespace vizo::bench {
 class FrameCpuWork {
  public:
   explicit FrameCpuWork(std::int32_t spacing, int views = 1) : spacing_(spacing), views_(views) {
-    animation_.SetSeed(1);
+    animation_.SetSeed(Seed);
     camera_.SetAspect(1024, 768);
   }
 
@@ -26,21 +27,27 @@ class FrameCpuWork {
   void Frame(Keep&& keep) {
     camera_.Update();
     if (views_ == 1) {
-      const gfx::Matrix viewProjection = camera_.ViewProjection();
-      values_.SetFloats(view_, &viewProjection.m[0][0], 16);
+      BeginView(camera_);
       for (int i = 0; i < 1000; ++i) DrawSprite(animation_.Next(spacing_, i), keep);
       return;
     }
     for (int i = 0; i < 1000; ++i) sprites_[static_cast<std::size_t>(i)] = animation_.Next(spacing_, i);
     for (int view = 0; view < views_; ++view) {
-      // The other monitors are 1280 x 1024.
-      const gfx::Matrix viewProjection = (view == 0 ? camera_ : camera_.WithAspect(1.25f)).ViewProjection();
-      values_.SetFloats(view_, &viewProjection.m[0][0], 16);
+      BeginView(view == 0 ? camera_ : camera_.WithAspect(OtherMonitorsAspect));
       DrawView(keep);
     }
   }
 
+  static constexpr float OtherMonitorsAspect = 1.25f;  // 1280 x 1024
+  static constexpr std::uint32_t Seed = 1;
+
  private:
+  void BeginView(const renderer::OrbitCamera& camera) {
+    const renderer::CoronaView view = renderer::CoronaViewOf(camera);
+    values_.SetFloats(view_, &view.viewProjection.m[0][0], 16);
+    values_.SetFloats(pull_, &view.pull, 1);
+    values_.SetFloats(aspect_, &view.aspect, 1);
+  }
   template <typename Keep>
   void DrawView(Keep& keep) {
     for (const renderer::SpriteDraw& d : sprites_) DrawSprite(d, keep);
@@ -61,7 +68,8 @@ class FrameCpuWork {
   gfx::ParameterValues values_{effect_.parameters};
   const gfx::ParameterHandle size_ = values_.Find("coronaSize"), exp_ = values_.Find("coronaExp"),
                              turn_ = values_.Find("turn"), pos_ = values_.Find("pos0"),
-                             light_ = values_.Find("lightColor"), view_ = values_.Find("view_proj_matrix");
+                             light_ = values_.Find("lightColor"), view_ = values_.Find("view_proj_matrix"),
+                             pull_ = values_.Find("pull"), aspect_ = values_.Find("aspect");
   renderer::HanabiAnimation animation_{[]() -> std::uint32_t { return 0; }};
   renderer::OrbitCamera camera_;
   gfx::ConstantBlock<gfx::VertexConstantCount> vertex_;
