@@ -54,9 +54,18 @@ TurnValues CoronaTurnValues(float turn) {
     TurnValues values;
   };
   static std::array<TurnSlot, 256> slots;
-  // Far angles and not-a-number share slot 0.
-  const float steps = turn * static_cast<float>(252 / 6.283185307179586) + 0.5f;
-  const auto index = std::fabs(steps) < 1e6f ? static_cast<std::uint32_t>(static_cast<std::int32_t>(steps)) & 255u : 0u;
+  // Far angles and not-a-number share slot 0. The nearest step is read from the bits of the sum
+  // with 1.5 x 2^23, whose last mantissa bits it leaves as an integer: a conversion to int would
+  // switch the x87 unit's rounding mode there and back for every draw. (Which slot an angle takes
+  // changes nothing but what the slot keeps.)
+  const float steps = turn * static_cast<float>(252 / 6.283185307179586);
+  std::uint32_t index = 0;
+  if (std::fabs(steps) < 1e6f) {
+    const float shifted = steps + 12582912.0f;
+    std::uint32_t shiftedBits;
+    std::memcpy(&shiftedBits, &shifted, sizeof shiftedBits);
+    index = shiftedBits & 255u;
+  }
   std::uint32_t bits;
   std::memcpy(&bits, &turn, sizeof bits);
   TurnSlot& slot = slots[index];

@@ -69,7 +69,6 @@ void HanabiAnimation::SeedOnFirstCall() {
 }
 
 SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
-  SpriteDraw draw;
   SeedOnFirstCall();
 
   if (spacing != brightnessSpacing_) {
@@ -81,36 +80,34 @@ SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
     });
     brightnessSpacing_ = spacing;
   }
+  // Every field is given its value once, at the end: a result made first and filled in afterwards
+  // is zeroed whole before, on every call.
   const auto& step = tables_->sizes[sizeStep_];
-  draw.coronaExp = brightness_[sizeStep_];
+  const float coronaExp = brightness_[sizeStep_];
   if (++sizeStep_ == tables_->sizeCycle) sizeStep_ = 0;
   const float size = step.size;
-  draw.coronaSize = step.tenfold;
 
   if (++spinStep_ == SpinSteps) spinStep_ = 0;
-  draw.turn = tables_->spin[spinStep_];
-
   if (++orbitStep_ == OrbitSteps) orbitStep_ = 0;
-  draw.pos0 = tables_->orbit[orbitStep_];
 
   colourPhase_ += 2;
   if (colourPhase_ > ColourCycle) colourPhase_ = 0;
-  draw.lightColor = colours_.At(colourPhase_);
 
   if (++textureTimer_ > TextureHold) {
     textureTimer_ = 0;
     ++textureIndex_;
   }
   if (textureIndex_ > 6) textureIndex_ = 0;
-  if (size > 0.0495f || (size > 0.0485f && textureTimer_ % 2 == 0)) {
-    draw.textureSlot = 0;
-  } else {
-    draw.textureSlot = textureIndex_;
-  }
+  const bool firstTexture = size > 0.0495f || (size > 0.0485f && textureTimer_ % 2 == 0);
 
-  // Spacing 1 (the highest load, the default) needs no division.
-  draw.draws = (spacing == 1 || i % spacing == 0) && size >= 0 && i < 800;
-  return draw;
+  return {.coronaExp = coronaExp,
+          .coronaSize = step.tenfold,
+          .turn = tables_->spin[spinStep_],
+          .pos0 = tables_->orbit[orbitStep_],
+          .lightColor = colours_.At(colourPhase_),
+          .textureSlot = firstTexture ? 0 : textureIndex_,
+          // Spacing 1 (the highest load, the default) needs no division.
+          .draws = (spacing == 1 || i % spacing == 0) && size >= 0 && i < 800};
 }
 
 }  // namespace vizo::renderer
