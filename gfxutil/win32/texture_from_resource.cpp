@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <variant>
+#include <vector>
 
 #include "gfxutil/image.h"
 
@@ -52,33 +54,56 @@ D3DFORMAT ChooseFormat(IDirect3DDevice9* device) {
 
 }  // namespace
 
-HRESULT CreateTextureFromResource(IDirect3DDevice9* device, HMODULE module, const char* name,
-                                  IDirect3DTexture9** texture, std::string* message) {
-  if (!device || !name || !texture) return D3DERR_INVALIDCALL;
-  *texture = nullptr;
-  if (!module) module = GetModuleHandleA(nullptr);
+namespace {
 
-  const std::uint8_t* data = nullptr;
-  DWORD size = 0;
-  if (!FindBitmap(module, name, data, size)) return Fail(message, std::string("no bitmap resource ") + name);
-  auto decoded = DecodeBitmap(data, size);
-  if (auto* error = std::get_if<std::string>(&decoded)) return Fail(message, std::string(name) + ": " + *error);
-  const Image& image = std::get<Image>(decoded);
-
+// The top level's size where the device allows it, and whether it takes mipmaps.
+struct TextureLimits {
+  int maxWidth = 1, maxHeight = 1;
+  bool mipmaps = false;
+};
+TextureLimits LimitsOf(IDirect3DDevice9* device) {
   D3DCAPS9 caps{};
   device->GetDeviceCaps(&caps);
-  const int width = std::min(NextPowerOfTwo(image.width), static_cast<int>(std::max<DWORD>(1, caps.MaxTextureWidth)));
-  const int height =
-      std::min(NextPowerOfTwo(image.height), static_cast<int>(std::max<DWORD>(1, caps.MaxTextureHeight)));
-  std::vector<Image> levels{ScaleTriangle(image, width, height)};
-  if (caps.TextureCaps & D3DPTEXTURECAPS_MIPMAP) levels = MipChain(std::move(levels.front()));
+  return {static_cast<int>(std::max<DWORD>(1, caps.MaxTextureWidth)),
+          static_cast<int>(std::max<DWORD>(1, caps.MaxTextureHeight)), (caps.TextureCaps & D3DPTEXTURECAPS_MIPMAP) != 0};
+}
 
+std::variant<std::vector<Image>, std::string> Levels(HMODULE module, const char* name, const TextureLimits& limits) {
+  if (!module) module = GetModuleHandleA(nullptr);
+  const std::uint8_t* data = nullptr;
+  DWORD size = 0;
+  if (!FindBitmap(module, name, data, size)) return std::string("no bitmap resource ") + name;
+  auto decoded = DecodeBitmap(data, size);
+  if (auto* error = std::get_if<std::string>(&decoded)) return std::string(name) + ": " + *error;
+  const Image& image = std::get<Image>(decoded);
+  const int width = std::min(NextPowerOfTwo(image.width), limits.maxWidth);
+  const int height = std::min(NextPowerOfTwo(image.height), limits.maxHeight);
+  std::vector<Image> levels{ScaleTriangle(image, width, height)};
+  if (limits.mipmaps) levels = MipChain(std::move(levels.front()));
+  return levels;
+}
+
+}  // namespace
+
+std::variant<std::vector<Image>, std::string> PrepareTextureLevels(HMODULE module, const char* name) {
+  return Levels(module, name, {1 << 30, 1 << 30, true});
+}
+
+HRESULT CreateTextureFromLevels(IDirect3DDevice9* device, const std::vector<Image>& levels, IDirect3DTexture9** texture,
+                                std::string* message) {
+  if (!device || levels.empty() || !texture) return D3DERR_INVALIDCALL;
+  *texture = nullptr;
+  const TextureLimits limits = LimitsOf(device);
+  if (levels.front().width > limits.maxWidth || levels.front().height > limits.maxHeight ||
+      (levels.size() > 1 && !limits.mipmaps)) {
+    return Fail(message, "the device does not take the texture as prepared");
+  }
   const D3DFORMAT format = ChooseFormat(device);
   if (format == D3DFMT_UNKNOWN) return Fail(message, "the device takes no 32-bit RGB texture format");
   IDirect3DTexture9* created = nullptr;
-  HRESULT result =
-      device->CreateTexture(static_cast<UINT>(width), static_cast<UINT>(height), static_cast<UINT>(levels.size()), 0,
-                            format, D3DPOOL_MANAGED, &created, nullptr);
+  HRESULT result = device->CreateTexture(static_cast<UINT>(levels.front().width),
+                                         static_cast<UINT>(levels.front().height), static_cast<UINT>(levels.size()), 0,
+                                         format, D3DPOOL_MANAGED, &created, nullptr);
   if (FAILED(result)) {
     Fail(message, "the device could not create the texture");
     return result;
@@ -103,6 +128,15 @@ HRESULT CreateTextureFromResource(IDirect3DDevice9* device, HMODULE module, cons
   }
   *texture = created;
   return D3D_OK;
+}
+
+HRESULT CreateTextureFromResource(IDirect3DDevice9* device, HMODULE module, const char* name,
+                                  IDirect3DTexture9** texture, std::string* message) {
+  if (!device || !name || !texture) return D3DERR_INVALIDCALL;
+  *texture = nullptr;
+  auto levels = Levels(module, name, LimitsOf(device));
+  if (auto* error = std::get_if<std::string>(&levels)) return Fail(message, *error);
+  return CreateTextureFromLevels(device, std::get<std::vector<Image>>(levels), texture, message);
 }
 
 }  // namespace vizo::gfx::win32

@@ -42,6 +42,8 @@ LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
       if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) == 0) vizo::win32::RaiseTimerResolution();
       StartScene(window);
       SetTimer(window, FrameTimer, FrameIntervalMs, nullptr);
+      // The first frame as soon as the message loop runs, not a whole interval after it.
+      PostMessageA(window, WM_TIMER, FrameTimer, 0);
       break;
     case WM_DESTROY:
       KillTimer(window, FrameTimer);

@@ -303,6 +303,8 @@ void ScreenMain::ReleaseOtherPainters() {
 }
 
 bool ScreenMain::InitDevice(HWND window) {
+  // The sprite images are made on the side while Direct3D and the device start.
+  painter.PrepareImages();
   graphics.SetWindow(window);
   RECT r{};
   std::optional<std::pair<std::int32_t, std::int32_t>> size;

@@ -82,10 +82,43 @@ HRESULT HanabiPainter::CreateEffect(IDirect3DDevice9* device) {
   return S_OK;
 }
 
+DWORD WINAPI HanabiPainter::PrepareAll(void* painter) {
+  auto& self = *static_cast<HanabiPainter*>(painter);
+  for (size_t slot = 0; slot < self.prepared_.size(); ++slot) {
+    try {
+      auto levels = gfx::win32::PrepareTextureLevels(self.preparedFrom_, TextureNames[slot]);
+      if (auto* made = std::get_if<std::vector<gfx::Image>>(&levels)) self.prepared_[slot] = std::move(*made);
+    } catch (...) {
+      // Left to Init, which makes it again and reports what fails.
+    }
+  }
+  return 0;
+}
+
+void HanabiPainter::PrepareImages(HMODULE resources) {
+  JoinPreparation();
+  preparedFrom_ = resources;
+  for (auto& images : prepared_) images.reset();
+  preparing_ = CreateThread(nullptr, 0, PrepareAll, this, 0, nullptr);
+}
+
+void HanabiPainter::JoinPreparation() {
+  if (!preparing_) return;
+  WaitForSingleObject(preparing_, INFINITE);
+  CloseHandle(preparing_);
+  preparing_ = nullptr;
+}
+
 HRESULT HanabiPainter::Init(IDirect3DDevice9* device, HMODULE resources) {
+  JoinPreparation();
+  const bool usePrepared = preparedFrom_ == resources;
   if (FAILED(CreateQuad(device))) return E_FAIL;
   for (size_t slot = 0; slot < textures.size(); ++slot) {
-    if (FAILED(gfx::win32::CreateTextureFromResource(device, resources, TextureNames[slot], &textures[slot]))) {
+    // What was prepared, where the device takes it as it is; else made again to fit the device.
+    auto& images = prepared_[slot];
+    const bool made = usePrepared && images && SUCCEEDED(gfx::win32::CreateTextureFromLevels(device, *images, &textures[slot]));
+    images.reset();
+    if (!made && FAILED(gfx::win32::CreateTextureFromResource(device, resources, TextureNames[slot], &textures[slot]))) {
       Report(reports::hanabiPainter::NoSpriteImage);
       return E_FAIL;
     }
@@ -140,6 +173,7 @@ HRESULT HanabiPainter::End() {
 }
 
 void HanabiPainter::Release() {
+  JoinPreparation();
   effect.reset();
   ReleaseOnce(quad);
   for (auto& texture : textures) ReleaseOnce(texture);

@@ -4,8 +4,14 @@
 
 #include <d3d9.h>
 
+#include <windows.h>
+
 #include <array>
 #include <memory>
+#include <optional>
+#include <vector>
+
+#include "gfxutil/image.h"
 
 #include "gfxutil/win32/d3d_effect.h"
 #include "renderer/hanabi_animation.h"
@@ -36,6 +42,9 @@ struct HanabiPainter {
   HanabiPainter(const HanabiPainter&) = delete;
   HanabiPainter& operator=(const HanabiPainter&) = delete;
 
+  // Starts the processor's share of the sprite textures (decoding, scaling, mipmaps) on a thread of
+  // its own, while Direct3D and the device start; Init takes what it made.
+  void PrepareImages(HMODULE resources = nullptr);
   HRESULT Init(IDirect3DDevice9* device, HMODULE resources = nullptr);
   // Around a device reset: the quad (default pool) and the effect (device state) go and come back;
   // the managed textures stay.
@@ -52,6 +61,13 @@ struct HanabiPainter {
   void Release();
 
  private:
+  static DWORD WINAPI PrepareAll(void* painter);
+  void JoinPreparation();
+
+  HANDLE preparing_ = nullptr;
+  HMODULE preparedFrom_ = nullptr;
+  std::array<std::optional<std::vector<gfx::Image>>, 7> prepared_;  // by slot; empty if not made
+
   HRESULT CreateQuad(IDirect3DDevice9* device);
   void Report(int line) const;
   HRESULT CreateEffect(IDirect3DDevice9* device);
