@@ -11,6 +11,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <variant>
+#include <vector>
 
 #include "gfxutil/win32/d3d_effect.h"
 #include "gfxutil/win32/texture_from_resource.h"
@@ -315,6 +318,22 @@ TEST_F(CoronaDevice, SpriteTexturesLoadFromTheSaversResources) {
     if (c.name == std::string("img/hanabi0.bmp")) {
       EXPECT_EQ(texel(c.size / 2, c.size / 2), 0xFFFFFFu);
     }
+    // Made in two halves (the levels first, without the device), the same texture.
+    auto levels = gfx::win32::PrepareTextureLevels(saver, c.name);
+    ASSERT_TRUE(std::holds_alternative<std::vector<gfx::Image>>(levels)) << c.name;
+    IDirect3DTexture9* twoStep = nullptr;
+    ASSERT_TRUE(SUCCEEDED(gfx::win32::CreateTextureFromLevels(device_, std::get<std::vector<gfx::Image>>(levels), &twoStep)));
+    EXPECT_EQ(twoStep->GetLevelCount(), c.levels) << c.name;
+    D3DLOCKED_RECT other{};
+    ASSERT_TRUE(SUCCEEDED(twoStep->LockRect(0, &other, nullptr, D3DLOCK_READONLY)));
+    bool same = true;
+    for (UINT y = 0; y < c.size; ++y) {
+      same &= std::memcmp(static_cast<const char*>(locked.pBits) + y * static_cast<UINT>(locked.Pitch),
+                          static_cast<const char*>(other.pBits) + y * static_cast<UINT>(other.Pitch), c.size * 4) == 0;
+    }
+    EXPECT_TRUE(same) << c.name;
+    twoStep->UnlockRect(0);
+    ReleaseOnce(twoStep);
     texture->UnlockRect(0);
     ReleaseOnce(texture);
   }
