@@ -1,5 +1,6 @@
 // Whole fireworks frames from the real device for a fixed seed, against the reference renderer
-// driven by the same animation and camera.
+// driven by the same animation and camera; and the frame benchmark's constants, against those the
+// real painter puts on the device.
 #include <gtest/gtest.h>
 
 #include "device_helpers.h"
@@ -7,11 +8,14 @@
 
 #include <d3d9.h>
 
+#include <array>
 #include <cstdio>
+#include <vector>
 
 #include "gfxutil/image.h"
 #include "renderer/reference_frame.h"
 #include "renderer/win32/hanabiPainter.h"
+#include "tests/bench/frame_cpu_work.h"
 
 namespace vizo::winetest {
 namespace {
@@ -84,6 +88,73 @@ TEST(FireworksFrames, DeviceFramesMatchTheReferenceForAFixedSeed) {
     }
   }
 
+  painter.Release();
+  device->Release();
+  direct3d->Release();
+  DestroyWindow(window);
+  FreeLibrary(saver);
+}
+
+// One frame over two views (the desktop's 1024 x 768 and another monitor's shape): each draw's
+// constants in the benchmark are those the painter sets on the device for the same sprite and view.
+TEST(FireworksFrames, TheFrameBenchmarkComputesThePaintersConstants) {
+  HMODULE saver = LoadLibraryExA(SaverPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(saver, nullptr);
+  HWND window =
+      CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, Width, Height, nullptr, nullptr, nullptr, nullptr);
+  IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+  ASSERT_NE(direct3d, nullptr);
+  IDirect3DDevice9* device = CreateWindowedDevice(direct3d, window, Width, Height);
+  ASSERT_NE(device, nullptr);
+  renderer::win32::HanabiPainter painter;
+  ASSERT_TRUE(SUCCEEDED(painter.Init(device, saver)));
+  ASSERT_NE(painter.effect, nullptr);
+
+  // The lanes the programs read: vertex c0.x c1.x c5.x c6.xy c7.xy c8.x c9.x, pixel c0 c1.x.
+  using Registers = std::array<float, 4>;
+  using Lanes = std::array<float, 14>;
+  const auto lanes = [](const Registers* vertex, const Registers* pixel) {
+    return Lanes{vertex[0][0], vertex[1][0], vertex[5][0], vertex[6][0], vertex[6][1], vertex[7][0], vertex[7][1],
+                 vertex[8][0], vertex[9][0], pixel[0][0],  pixel[0][1],  pixel[0][2],  pixel[0][3],  pixel[1][0]};
+  };
+  const std::int32_t step = renderer::OrbitStep();
+  bench::FrameCpuWork work(1, 2);
+  std::vector<Lanes> benchmark;
+  work.Frame([&](const auto& vertex, const auto& pixel) {
+    benchmark.push_back(lanes(vertex.registers.data(), pixel.registers.data()));
+  });
+
+  // The painter, with the same camera, the same animation and the same two views.
+  renderer::OrbitStep() = step;
+  renderer::OrbitCamera camera;
+  camera.SetAspect(1024, 768);
+  camera.Update();
+  renderer::HanabiAnimation animation([]() -> std::uint32_t { return 0; });
+  animation.SetSeed(bench::FrameCpuWork::Seed);
+  std::vector<renderer::SpriteDraw> sprites;
+  for (int i = 0; i < 1000; ++i) sprites.push_back(animation.Next(1, i));
+  std::vector<Lanes> painted;
+  ASSERT_TRUE(SUCCEEDED(device->BeginScene()));
+  for (const renderer::OrbitCamera& view : {camera, camera.WithAspect(bench::FrameCpuWork::OtherMonitorsAspect)}) {
+    painter.Begin(view);
+    for (const renderer::SpriteDraw& sprite : sprites) {
+      painter.Draw(device, sprite);
+      std::array<Registers, 10> vertex{};
+      std::array<Registers, 2> pixel{};
+      device->GetVertexShaderConstantF(0, vertex[0].data(), 10);
+      device->GetPixelShaderConstantF(0, pixel[0].data(), 2);
+      painted.push_back(lanes(vertex.data(), pixel.data()));
+    }
+    painter.End();
+  }
+  device->EndScene();
+
+  ASSERT_EQ(benchmark.size(), painted.size());
+  for (std::size_t draw = 0; draw < painted.size(); ++draw) {
+    for (std::size_t lane = 0; lane < painted[draw].size(); ++lane) {
+      ASSERT_FLOAT_EQ(benchmark[draw][lane], painted[draw][lane]) << "draw " << draw << ", lane " << lane;
+    }
+  }
   painter.Release();
   device->Release();
   direct3d->Release();
