@@ -257,12 +257,29 @@ void Direct3DGraphics::ReleaseAll() {
   UncoverMonitors();
 }
 
+namespace {
+
+// The primary's current mode. Right after the last full-screen device went, while the system puts
+// its own mode back, Wine 10 now and then can't tell it for a moment: asked again for up to half a
+// second.
+bool ReadCurrentMode(DEVMODEA& mode) {
+  for (int tries = 0; tries < 50; ++tries) {
+    mode = DEVMODEA{};
+    mode.dmSize = sizeof mode;
+    if (EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+}  // namespace
+
 void Direct3DGraphics::RestoreDesktopMode() {
   if (!fullScreenTried_) return;
   DEVMODEA current{};
-  current.dmSize = sizeof current;
-  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current)) return;
-  if (current.dmPelsWidth != modeBefore_.dmPelsWidth || current.dmPelsHeight != modeBefore_.dmPelsHeight) {
+  // Unreadable still, the mode is put back anyway: the same mode again changes nothing.
+  const bool read = ReadCurrentMode(current);
+  if (!read || current.dmPelsWidth != modeBefore_.dmPelsWidth || current.dmPelsHeight != modeBefore_.dmPelsHeight) {
     // The mode itself, not the system's kept one, which under Wine may be the saver's own; named
     // field by field, rather than with whatever else the reading happened to fill.
     DEVMODEA mode{};

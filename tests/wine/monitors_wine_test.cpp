@@ -179,7 +179,7 @@ TEST_F(TwoMonitors, ADisplaySizeOfItsOwnMovesTheSecondaryAndTheSaverFollows) {
   const std::string log = ProgramDir() + "\\faults\\display-size-" + LayoutName() + ".log";
   SetEnvironmentVariableA("VIZO_STANDIN_LOG", log.c_str());
   const Area secondaryBefore = MonitorArea(1);
-  const int primaryWidth = MonitorArea(0).width;
+  const int primaryWidth = MonitorArea(0).width, primaryHeight = MonitorArea(0).height;
   const int narrower = primaryWidth - 800;
   const struct {
     const char* allMonitors;
@@ -222,8 +222,8 @@ TEST_F(TwoMonitors, ADisplaySizeOfItsOwnMovesTheSecondaryAndTheSaverFollows) {
     // The main device last, then the mode, only where the system's own (Wine puts its kept mode back
     // as the saver's window goes) isn't the desktop's.
     const std::size_t mainGone = logged.rfind("adapter 0: released in ");
-    const std::string modeBack = "mode set: " + std::to_string(primaryWidth) + " x " +
-                                 std::to_string(MonitorArea(0).height) + ", fields width height bits frequency\n";
+    const std::string modeBack = "mode set: " + std::to_string(primaryWidth) + " x " + std::to_string(primaryHeight) +
+                                 ", fields width height bits frequency\n";
     ASSERT_NE(mainGone, std::string::npos) << logged;
     const std::string after = logged.substr(logged.find('\n', mainGone) + 1);
     EXPECT_EQ(after, row.keptModeIsTheDisplaySize ? modeBack : "") << logged;
