@@ -219,14 +219,15 @@ TEST_F(TwoMonitors, ADisplaySizeOfItsOwnMovesTheSecondaryAndTheSaverFollows) {
     EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor());
     std::string logged = ReadFileBytes(log).value_or("");
     std::erase(logged, '\r');
-    // The main device last, then the mode, only where the system's own (Wine puts its kept mode back
-    // as the saver's window goes) isn't the desktop's.
+    // The main device last, then the mode, where the system's own isn't the desktop's: always with
+    // Wine's kept mode at the saver's size; otherwise only if the system hasn't put the desktop's
+    // back by then (Wine 8 has, as the saver's window is deactivated; Wine 10 now and then hasn't).
     const std::size_t mainGone = logged.rfind("adapter 0: released in ");
     const std::string modeBack = "mode set: " + std::to_string(primaryWidth) + " x " + std::to_string(primaryHeight) +
                                  ", fields width height bits frequency\n";
     ASSERT_NE(mainGone, std::string::npos) << logged;
     const std::string after = logged.substr(logged.find('\n', mainGone) + 1);
-    EXPECT_EQ(after, row.keptModeIsTheDisplaySize ? modeBack : "") << logged;
+    EXPECT_TRUE(after == modeBack || (!row.keptModeIsTheDisplaySize && after.empty())) << logged;
     ASSERT_TRUE(PlaceCursor(stays.x, stays.y));
   }
   SetEnvironmentVariableA("VIZO_STANDIN_LOG", nullptr);
