@@ -9,6 +9,7 @@
 #include <d3d9.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -24,20 +25,38 @@ constexpr int Width = 320;
 constexpr int Height = 240;
 constexpr std::uint32_t Seed = 20261207;
 
-TEST(FireworksFrames, DeviceFramesMatchTheReferenceForAFixedSeed) {
-  HMODULE saver = LoadLibraryExA(SaverPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(saver, nullptr);
-  HWND window =
-      CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, Width, Height, nullptr, nullptr, nullptr, nullptr);
-  IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
-  ASSERT_NE(direct3d, nullptr);
-  IDirect3DDevice9* device = CreateWindowedDevice(direct3d, window, Width, Height);
-  ASSERT_NE(device, nullptr);
+// The saver's painter on a small windowed device, its textures from the saver's resources.
+class FireworksFrames : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saver = LoadLibraryExA(SaverPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(saver, nullptr);
+    window =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, Width, Height, nullptr, nullptr, nullptr, nullptr);
+    direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+    ASSERT_NE(direct3d, nullptr);
+    device = CreateWindowedDevice(direct3d, window, Width, Height);
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(SUCCEEDED(painter.Init(device, saver)));
+    ASSERT_NE(painter.effect, nullptr);
+  }
+  void TearDown() override {
+    painter.Release();
+    if (device) device->Release();
+    if (direct3d) direct3d->Release();
+    DestroyWindow(window);
+    FreeLibrary(saver);
+  }
 
-  renderer::win32::PainterAnimation().SetSeed(Seed);
+  HMODULE saver = nullptr;
+  HWND window = nullptr;
+  IDirect3D9* direct3d = nullptr;
+  IDirect3DDevice9* device = nullptr;
   renderer::win32::HanabiPainter painter;
-  ASSERT_TRUE(SUCCEEDED(painter.Init(device, saver)));
-  ASSERT_NE(painter.effect, nullptr);
+};
+
+TEST_F(FireworksFrames, DeviceFramesMatchTheReferenceForAFixedSeed) {
+  renderer::win32::PainterAnimation().SetSeed(Seed);
 
   const std::array<gfx::MipTexture, 7> textures = ReferenceTextures(saver);
   renderer::HanabiAnimation referenceAnimation([]() -> std::uint32_t { return 0; });
@@ -87,29 +106,11 @@ TEST(FireworksFrames, DeviceFramesMatchTheReferenceForAFixedSeed) {
       EXPECT_GT(lit, 200) << name << ": hardly any fireworks";
     }
   }
-
-  painter.Release();
-  device->Release();
-  direct3d->Release();
-  DestroyWindow(window);
-  FreeLibrary(saver);
 }
 
 // One frame over two views (the desktop's 1024 x 768 and another monitor's shape): each draw's
 // constants in the benchmark are those the painter sets on the device for the same sprite and view.
-TEST(FireworksFrames, TheFrameBenchmarkComputesThePaintersConstants) {
-  HMODULE saver = LoadLibraryExA(SaverPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(saver, nullptr);
-  HWND window =
-      CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, Width, Height, nullptr, nullptr, nullptr, nullptr);
-  IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
-  ASSERT_NE(direct3d, nullptr);
-  IDirect3DDevice9* device = CreateWindowedDevice(direct3d, window, Width, Height);
-  ASSERT_NE(device, nullptr);
-  renderer::win32::HanabiPainter painter;
-  ASSERT_TRUE(SUCCEEDED(painter.Init(device, saver)));
-  ASSERT_NE(painter.effect, nullptr);
-
+TEST_F(FireworksFrames, TheFrameBenchmarkComputesThePaintersConstants) {
   // The lanes the programs read: vertex c0.x c1.x c5.x c6.xy c7.xy c8.x c9.x, pixel c0 c1.x.
   using Registers = std::array<float, 4>;
   using Lanes = std::array<float, 14>;
@@ -152,14 +153,10 @@ TEST(FireworksFrames, TheFrameBenchmarkComputesThePaintersConstants) {
   ASSERT_EQ(benchmark.size(), painted.size());
   for (std::size_t draw = 0; draw < painted.size(); ++draw) {
     for (std::size_t lane = 0; lane < painted[draw].size(); ++lane) {
+      ASSERT_TRUE(std::isfinite(benchmark[draw][lane])) << "draw " << draw << ", lane " << lane;
       ASSERT_FLOAT_EQ(benchmark[draw][lane], painted[draw][lane]) << "draw " << draw << ", lane " << lane;
     }
   }
-  painter.Release();
-  device->Release();
-  direct3d->Release();
-  DestroyWindow(window);
-  FreeLibrary(saver);
 }
 
 }  // namespace

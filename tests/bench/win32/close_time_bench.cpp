@@ -11,6 +11,7 @@
 
 #include "../../wine/harness.h"
 #include "../../wine/monitor_helpers.h"
+#include "tests/bench/win32/device_timing.h"
 
 namespace vizo::winetest {
 namespace {
@@ -48,14 +49,7 @@ bool BareProgramCloses(Closing& closing) {
   IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
   D3DDISPLAYMODE mode{};
   if (!window || !direct3d || FAILED(direct3d->GetAdapterDisplayMode(0, &mode))) return false;
-  D3DPRESENT_PARAMETERS parameters{};
-  parameters.BackBufferWidth = mode.Width;
-  parameters.BackBufferHeight = mode.Height;
-  parameters.BackBufferFormat = mode.Format;
-  parameters.BackBufferCount = 1;
-  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  parameters.hDeviceWindow = window;
-  parameters.FullScreen_RefreshRateInHz = mode.RefreshRate;
+  D3DPRESENT_PARAMETERS parameters = vizo::bench::FullScreenParameters(window, mode);
   IDirect3DDevice9* device = nullptr;
   if (FAILED(direct3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
                                     &device))) {

@@ -68,17 +68,7 @@ int main(int argc, char** argv) {
 
   // The saver's frames.
   auto saverFrames = [&](int count) {
-    for (int frame = 0; frame < count; ++frame) {
-      device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-      device->BeginScene();
-      camera.Update();
-      vizo::renderer::win32::ApplyCamera(device, camera);
-      painter.Begin(camera);
-      for (int i = 0; i < 1000; ++i) painter.Draw(device, 1, i);
-      painter.End();
-      device->EndScene();
-      device->Present(nullptr, nullptr, nullptr, nullptr);
-    }
+    for (int frame = 0; frame < count; ++frame) vizo::bench::DrawPainterFrame(device, camera, painter);
     Finish(device);
   };
   LARGE_INTEGER start, end;
@@ -97,11 +87,10 @@ int main(int argc, char** argv) {
     drawn = 0;
     for (auto& frameSprites : upcoming) {
       mirrorCamera.Update();
-      const vizo::gfx::Matrix viewProjection = mirrorCamera.ViewProjection();
-      values.SetFloats(values.Find("view_proj_matrix"), &viewProjection.m[0][0], 16);
-      const float pull = 1;
-      values.SetFloats(values.Find("pull"), &pull, 1);
-      values.SetFloats(values.Find("aspect"), &mirrorCamera.aspect, 1);
+      const vizo::renderer::CoronaView view = vizo::renderer::CoronaViewOf(mirrorCamera);
+      values.SetFloats(values.Find("view_proj_matrix"), &view.viewProjection.m[0][0], 16);
+      values.SetFloats(values.Find("pull"), &view.pull, 1);
+      values.SetFloats(values.Find("aspect"), &view.aspect, 1);
       for (int i = 0; i < 1000; ++i) {
         const auto d = mirror.Next(1, i);
         if (!d.draws) continue;

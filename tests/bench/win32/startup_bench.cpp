@@ -15,8 +15,7 @@
 #include <string>
 
 #include "../../wine/harness.h"
-#include "renderer/win32/cameraObject.h"
-#include "renderer/win32/hanabiPainter.h"
+#include "tests/bench/win32/device_timing.h"
 
 namespace {
 
@@ -44,16 +43,9 @@ int Minimal(const char* saverPath) {
   IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
   D3DDISPLAYMODE mode{};
   if (!window || !saver || !direct3d || FAILED(direct3d->GetAdapterDisplayMode(0, &mode))) return 1;
-  D3DPRESENT_PARAMETERS parameters{};
-  parameters.BackBufferWidth = mode.Width;
-  parameters.BackBufferHeight = mode.Height;
-  parameters.BackBufferFormat = mode.Format;
-  parameters.BackBufferCount = 1;
-  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  D3DPRESENT_PARAMETERS parameters = vizo::bench::FullScreenParameters(window, mode);
   parameters.EnableAutoDepthStencil = TRUE;
   parameters.AutoDepthStencilFormat = D3DFMT_D16;
-  parameters.hDeviceWindow = window;
-  parameters.FullScreen_RefreshRateInHz = mode.RefreshRate;
   IDirect3DDevice9* device = nullptr;
   if (FAILED(direct3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
                                     &device))) {
@@ -73,23 +65,14 @@ int Minimal(const char* saverPath) {
       }
       DispatchMessageA(&message);
     }
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    device->BeginScene();
-    camera.Update();
-    vizo::renderer::win32::ApplyCamera(device, camera);
-    painter.Begin(camera);
-    for (int i = 0; i < 1000; ++i) painter.Draw(device, 1, i);
-    painter.End();
-    device->EndScene();
-    device->Present(nullptr, nullptr, nullptr, nullptr);
+    vizo::bench::DrawPainterFrame(device, camera, painter);
   }
 }
 
 double Seconds(const LARGE_INTEGER& from) {
-  LARGE_INTEGER now, frequency;
+  LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+  return vizo::bench::Milliseconds(from, now) / 1000;
 }
 
 BOOL CALLBACK FindShownWindow(HWND window, LPARAM found) {
