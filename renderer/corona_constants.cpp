@@ -42,18 +42,11 @@ float CoronaSine(float turn) { return TurnValuesAt(turn).sine; }
 float CoronaCosine(float turn) { return TurnValuesAt(turn).cosine; }
 
 CoronaConstants ComputeCoronaConstants(const CoronaParameters& p) {
-  return ComputeCoronaConstants(&p.viewProjection.m[0][0], p.turn, p.centre, p.aspect, p.coronaExp);
+  return ComputeCoronaConstants(&p.viewProjection.m[0][0], CoronaTurnValues(p.turn), p.centre, p.aspect, p.coronaExp);
 }
 
-// A slot for each 1/252 of a turn keeps the values of the angle that last used it; any other angle
-// simply takes its slot over.
-TurnValues CoronaTurnValues(float turn) {
-  struct TurnSlot {
-    std::uint32_t bits = 0;
-    bool filled = false;
-    TurnValues values;
-  };
-  static std::array<TurnSlot, 256> slots;
+// An angle other than the one its slot holds takes the slot over.
+TurnValues FindTurnValues(float turn, std::uint32_t bits) {
   // Far angles and not-a-number share slot 0. The nearest step is read from the bits of the sum
   // with 1.5 x 2^23, whose last mantissa bits it leaves as an integer: a conversion to int would
   // switch the x87 unit's rounding mode there and back for every draw. (Which slot an angle takes
@@ -66,9 +59,8 @@ TurnValues CoronaTurnValues(float turn) {
     std::memcpy(&shiftedBits, &shifted, sizeof shiftedBits);
     index = shiftedBits & 255u;
   }
-  std::uint32_t bits;
-  std::memcpy(&bits, &turn, sizeof bits);
-  TurnSlot& slot = slots[index];
+  g_turnCache.lastIndex = index;
+  TurnSlot& slot = g_turnCache.slots[index];
   if (!slot.filled || slot.bits != bits) slot = {bits, true, TurnValuesAt(turn)};
   return slot.values;
 }

@@ -40,15 +40,41 @@ struct TurnValues {
   float sine = 0;
   float cosine = 0;
 };
-TurnValues CoronaTurnValues(float turn);
+// The kept values: a slot for each 1/252 of a turn holds those of the angle that last used it.
+struct TurnSlot {
+  std::uint32_t bits = 0;
+  bool filled = false;
+  TurnValues values;
+};
+struct TurnCache {
+  std::array<TurnSlot, 256> slots;
+  std::uint32_t lastIndex = 0;
+};
+inline TurnCache g_turnCache;
+// The slot of the step nearest the angle, filled for it if another angle held it.
+TurnValues FindTurnValues(float turn, std::uint32_t bits);
+
+// The spin steps through its angles in order, so the slot after the last one asked is tried
+// first, inline: a comparison of bits, where finding the slot takes float arithmetic.
+inline TurnValues CoronaTurnValues(float turn) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &turn, sizeof bits);
+  const std::uint32_t following = (g_turnCache.lastIndex + 1) & 255u;
+  const TurnSlot& slot = g_turnCache.slots[following];
+  if (slot.filled && slot.bits == bits) {
+    g_turnCache.lastIndex = following;
+    return slot.values;
+  }
+  return FindTurnValues(turn, bits);
+}
 
 CoronaConstants ComputeCoronaConstants(const CoronaParameters& parameters);
-// The same from the parameters as the effect stores them: the matrix as 16 floats, row 0 first.
-// Inline: the effect works this out for each of a frame's thousand draws.
-inline CoronaConstants ComputeCoronaConstants(const float* viewProjection, float turn, const gfx::Vector3& centre,
-                                              float aspect, float coronaExp) {
+// The same from the parameters as the effect stores them (the matrix as 16 floats, row 0 first), the
+// turn's values already looked up. Inline: the effect works this out for each of a frame's thousand
+// draws.
+inline CoronaConstants ComputeCoronaConstants(const float* viewProjection, const TurnValues& turnValues,
+                                              const gfx::Vector3& centre, float aspect, float coronaExp) {
   CoronaConstants c;
-  const TurnValues turnValues = CoronaTurnValues(turn);
   c.sine = turnValues.sine;
   c.cosine = turnValues.cosine;
   c.inverseAspect = 1.0f / aspect;

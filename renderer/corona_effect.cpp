@@ -26,10 +26,12 @@ using namespace d3d;
 
 void ComputeConstants(const gfx::ParameterValues& values, gfx::ConstantBlock<gfx::VertexConstantCount>& vertex,
                       gfx::ConstantBlock<gfx::PixelConstantCount>& pixel) {
+  // The turn's values first: on the x87 unit nothing stays in a register across a call, so what
+  // was read before it would go to memory and back.
+  const TurnValues turn = CoronaTurnValues(values.Floats(Turn)[0]);
   const float* pos0 = values.Floats(Pos0);
-  const CoronaConstants c =
-      ComputeCoronaConstants(values.Floats(ViewProjMatrix), values.Floats(Turn)[0], {pos0[0], pos0[1], pos0[2]},
-                             values.Floats(Aspect)[0], values.Floats(CoronaExp)[0]);
+  const CoronaConstants c = ComputeCoronaConstants(values.Floats(ViewProjMatrix), turn, {pos0[0], pos0[1], pos0[2]},
+                                                   values.Floats(Aspect)[0], values.Floats(CoronaExp)[0]);
 
   // Only the lanes the programs read; the rest stay as the blocks were made.
   vertex.registers[0][0] = c.sine;

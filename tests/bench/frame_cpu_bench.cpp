@@ -11,10 +11,7 @@ void FrameCpuWork(benchmark::State& state) {
   vizo::bench::FrameCpuWork work(static_cast<std::int32_t>(state.range(0)), static_cast<int>(state.range(1)));
   const long allocationsBefore = vizo::bench::g_allocations;
   for (auto _ : state) {
-    work.Frame([](auto& vertex, auto& pixel) {
-      benchmark::DoNotOptimize(vertex);
-      benchmark::DoNotOptimize(pixel);
-    });
+    work.Frame(vizo::bench::HandToDevice{});
   }
   state.counters["allocations/frame"] =
       static_cast<double>(vizo::bench::g_allocations - allocationsBefore) / static_cast<double>(state.iterations());

@@ -20,10 +20,11 @@ TEST(CoronaConstants, PolynomialStaysWithin1e4OfSineAndCosine) {
 }
 
 TEST(CoronaConstants, KeptTurnValuesAreThoseOfTheAngleAsked) {
-  // The spin's angles, then others that land in their slots (a hair off, a turn on, negative),
-  // asked in turns so that each takes a slot another one filled; then angles no slot fits.
+  // The spin's angles twice in order (the second time each is the slot after the last), then
+  // others that land in their slots (a hair off, a turn on, negative), asked in turns so that each
+  // takes a slot another one filled; then angles no slot fits.
   std::vector<float> turns;
-  for (int i = 0; i < 252; ++i) turns.push_back(static_cast<float>(i * (1.0 / 252) * 6.2831854820251465));
+  for (int i = 0; i < 2 * 252; ++i) turns.push_back(static_cast<float>(i % 252 * (1.0 / 252) * 6.2831854820251465));
   for (int i = 0; i < 252; i += 7) {
     turns.push_back(std::nextafter(turns[static_cast<std::size_t>(i)], 10.0f));
     turns.push_back(turns[static_cast<std::size_t>(i)] + 6.2831855f);
