@@ -41,7 +41,7 @@ class HanabiAnimation {
   explicit HanabiAnimation(std::uint32_t (*seedSource)());
   void SetSeed(std::uint32_t seed) { fixedSeed_ = seed, hasFixedSeed_ = true; }
 
-  // Call i (0 to 999) of a frame, with the settings' spacing.
+  // Call i (0 to 999) of a frame, with the settings' spacing. Inline: a frame makes a thousand.
   SpriteDraw Next(std::int32_t spacing, int i);
 
  private:
@@ -53,8 +53,25 @@ class HanabiAnimation {
   static constexpr std::size_t SizeSteps = 1100;
   static constexpr std::size_t OrbitSteps = 1008;
   static constexpr std::size_t SpinSteps = 505;  // the spin's 252 angles twice, and one more
-  struct Tables;
+  static constexpr std::int32_t ColourCycle = 10080000;
+  static constexpr std::int32_t TextureHold = 1008000;
+  // Everything the animation steps through in fixed cycles, worked out once (hanabi_animation.cpp).
+  struct Tables {
+    Tables();
+    // The orbit: 1008 positions, one a call.
+    std::array<gfx::Vector3, OrbitSteps> orbit{};
+    // The spin's angles by step.
+    std::array<float, SpinSteps> spin{};
+    // The size falls by 0.0001 a call, the difference taken in double and stored back as float,
+    // and wraps once it passes -0.05, back to where it started. Exact arithmetic would make that a
+    // 1001-call cycle; rounding at each store drifts it down faster and the wrap comes every 1000
+    // calls, at the same call of every frame (the trail still moves: the orbit's 1008 steps
+    // advance by 1000 a frame). Each step depends on the last alone, so one cycle holds them all.
+    std::array<SizeStep, SizeSteps> sizes{};
+    std::size_t sizeCycle = 0;
+  };
   void SeedOnFirstCall();
+  void SetBrightnessSpacing(std::int32_t spacing);
 
   const Tables* tables_;
 
@@ -75,5 +92,39 @@ class HanabiAnimation {
   std::int32_t textureIndex_ = 0;
   std::int32_t textureTimer_ = -1;
 };
+
+inline SpriteDraw HanabiAnimation::Next(std::int32_t spacing, int i) {
+  if (!seeded_) SeedOnFirstCall();
+  if (spacing != brightnessSpacing_) SetBrightnessSpacing(spacing);
+
+  // Every field is given its value once, at the end: a result made first and filled in afterwards
+  // is zeroed whole before, on every call.
+  const SizeStep& step = tables_->sizes[sizeStep_];
+  const float coronaExp = brightness_[sizeStep_];
+  if (++sizeStep_ == tables_->sizeCycle) sizeStep_ = 0;
+  const float size = step.size;
+
+  if (++spinStep_ == SpinSteps) spinStep_ = 0;
+  if (++orbitStep_ == OrbitSteps) orbitStep_ = 0;
+
+  colourPhase_ += 2;
+  if (colourPhase_ > ColourCycle) colourPhase_ = 0;
+
+  if (++textureTimer_ > TextureHold) {
+    textureTimer_ = 0;
+    ++textureIndex_;
+  }
+  if (textureIndex_ > 6) textureIndex_ = 0;
+  const bool firstTexture = size > 0.0495f || (size > 0.0485f && textureTimer_ % 2 == 0);
+
+  return {.coronaExp = coronaExp,
+          .coronaSize = step.tenfold,
+          .turn = tables_->spin[spinStep_],
+          .pos0 = tables_->orbit[orbitStep_],
+          .lightColor = colours_.At(colourPhase_),
+          .textureSlot = firstTexture ? 0 : textureIndex_,
+          // Spacing 1 (the highest load, the default) needs no division.
+          .draws = (spacing == 1 || i % spacing == 0) && size >= 0 && i < 800};
+}
 
 }  // namespace vizo::renderer
