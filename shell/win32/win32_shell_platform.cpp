@@ -125,7 +125,7 @@ std::optional<int> Win32ShellPlatform::RunMessageLoop() {
     ::DispatchMessageA(&message);
   }
   if (got < 0) return std::nullopt;
-  return ReportAskedToQuit() ? ReportQuitCode : static_cast<int>(message.wParam);
+  return ReportedQuitCode().value_or(static_cast<int>(message.wParam));
 }
 
 std::optional<int> Win32ShellPlatform::ReportedQuitCode() {
