@@ -37,6 +37,12 @@ TEST(BlankingWindow, PassesInputAndTheCursorToTheSaverWindowAndHidesItWithout) {
   ASSERT_NE(saver, nullptr);
   HWND blanking = renderer::win32::CreateBlankingWindow({0, 0, 640, 480}, saver);
   ASSERT_NE(blanking, nullptr);
+  // Shown at once, above every ordinary window, never activated: a click on it closes the saver, but
+  // must not take the activation from the full-screen device's window.
+  EXPECT_TRUE(IsWindowVisible(blanking));
+  EXPECT_NE(GetWindowLongA(blanking, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  EXPECT_EQ(SendMessageA(blanking, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(blanking), MAKELPARAM(HTCLIENT, WM_XBUTTONDOWN)),
+            MA_NOACTIVATE);
 
   const auto overBlanking = reinterpret_cast<WPARAM>(blanking);
   const LPARAM hitClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);

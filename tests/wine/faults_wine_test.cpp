@@ -7,7 +7,6 @@
 #include "harness.h"
 
 #include <cstdio>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,37 +23,24 @@ class SaverFault : public ::testing::Test {
   void TearDown() override {
     SetEnvironmentVariableA("VIZO_D3D9_FAULT", nullptr);
     SetEnvironmentVariableA("VIZO_D3D9_ADAPTER", nullptr);
-    SetEnvironmentVariableA("VIZO_STANDIN_LOG", nullptr);
   }
 
   // The saver's next start meets this fault.
   void Inject(const char* fault, const char* adapter = nullptr) {
-    log_ = ProgramDir() + "\\faults\\" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log";
-    DeleteFileA(log_.c_str());
+    log_.Clear();
     SetEnvironmentVariableA("VIZO_D3D9_FAULT", fault);
     SetEnvironmentVariableA("VIZO_D3D9_ADAPTER", adapter);
-    SetEnvironmentVariableA("VIZO_STANDIN_LOG", log_.c_str());
   }
   // What the d3d9 stand-in logged, or (timer) the winmm one.
   std::string Log(bool timer = false) const {
-    std::istringstream lines(ReadFileBytes(log_).value_or(""));
-    std::string text;
-    for (std::string line; std::getline(lines, line);) {
-      std::erase(line, '\r');
-      if (line.starts_with("time") == timer) text.append(line).append("\n");
-    }
-    return text;
+    return log_.Text(timer ? StandinLog::Source::Timer : StandinLog::Source::Direct3D);
   }
   bool TimerRaisedOnceAndGivenBack() const { return Log(true) == "timeBeginPeriod 1\ntimeEndPeriod 1\n"; }
-  // Recovery takes a few seconds of frames; a loaded machine may take several times that.
-  bool LogShows(const std::string& line) const {
-    return PumpUntil([&] { return Log().find(line + "\n") != std::string::npos; }, 4 * DefaultTimeoutMs);
-  }
 
   // For the saver alone: the stand-in in the system folder first, Wine's own behind it.
   ScopedRegistryValue standIn_{"Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "d3d9", "native,builtin"};
   ScopedRegistryValue winmm_{"Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "winmm", "native,builtin"};
-  std::string log_;
+  StandinLog log_;
 };
 
 TEST_F(SaverFault, TheFullScreenSaverGetsPastDeviceFaultsAndDrawsAgain) {
@@ -64,13 +50,13 @@ TEST_F(SaverFault, TheFullScreenSaverGetsPastDeviceFaultsAndDrawsAgain) {
   } cases[] = {
       // The next creation in the Part's order.
       {"hal-hw", "create hal hw refused\ncreate hal sw done\n"},
-      // Not before the device said it could be reset (after 29 status checks of being lost), and once.
-      {"lost", "create hal hw done\ndevice lost\nreset done after 30 status checks\n30 presents after the reset\n"},
+      // Not before the device said it could be reset (after 9 status checks of being lost), and once.
+      {"lost", "create hal hw done\ndevice lost\nreset done after 10 status checks\n10 presents after the reset\n"},
       // One attempt per tick, each after a status check of its own (the first tick asks twice: once
       // about the failed present, once before resetting).
       {"reset-fails",
        "create hal hw done\ndevice lost\nreset refused after 2 status checks\nreset refused after 3 status "
-       "checks\nreset refused after 4 status checks\nreset done after 5 status checks\n30 presents after the "
+       "checks\nreset refused after 4 status checks\nreset done after 5 status checks\n10 presents after the "
        "reset\n"},
   };
   for (const auto& c : cases) {
@@ -125,7 +111,7 @@ TEST_F(SaverFault, APreviewRecoversOrReportsWhileItsPaneLivesAndEndsWithIt) {
     const char* logged;  // the end of what the stand-in saw, once it is time for the pane to go
     DWORD exitCode;
   } cases[] = {
-      {"lost", PaneGoes::AfterRecovery, "reset done after 30 status checks\n30 presents after the reset\n", 0},
+      {"lost", PaneGoes::AfterRecovery, "reset done after 10 status checks\n10 presents after the reset\n", 0},
       // Both reports of the failure chain, each answered.
       {"windowed", PaneGoes::Never, "create ref sw refused\n", 1},
       {"windowed", PaneGoes::AtTheFirstBox, "create ref sw refused\n", 1},

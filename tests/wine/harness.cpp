@@ -1,7 +1,10 @@
 #include "harness.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <map>
+#include <sstream>
 
 namespace vizo::winetest {
 
@@ -50,18 +53,55 @@ std::string AllEightKeys(const char* hanabi, const char* display) {
          "Display=" + display + "\r\nBuffer=\r\n";
 }
 
-Process::Process(const std::string& program, const std::string& arguments, const char* currentFolder) {
+namespace {
+
+// The hook library, loaded here once: the hooks name it, and a hooked process loads it from there.
+HMODULE MessageLogHook() {
+  static const HMODULE hook = LoadLibraryA((ProgramDir() + "\\message_log.dll").c_str());
+  return hook;
+}
+
+}  // namespace
+
+Process::Process(const std::string& program, const std::string& arguments, const char* currentFolder,
+                 bool logMessages) {
   std::string commandLine = "\"" + program + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, currentFolder, &startup,
-                      &info_)) {
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, logMessages ? CREATE_SUSPENDED : 0,
+                      nullptr, currentFolder, &startup, &info_)) {
     info_ = {};
+    return;
   }
+  if (!logMessages) return;
+  // Hooked before its first instruction, so that the log holds its windows' first messages too.
+  const HMODULE hook = MessageLogHook();
+  const struct {
+    int type;
+    const char* procedure;
+  } kinds[] = {{WH_GETMESSAGE, "GetMessageHook"}, {WH_CALLWNDPROC, "SentMessageHook"}};
+  for (int i = 0; i < 2; ++i) {
+    const auto procedure = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(hook ? GetProcAddress(hook, kinds[i].procedure) : nullptr));
+    hooks_[i] = procedure ? SetWindowsHookExA(kinds[i].type, procedure, hook, info_.dwThreadId) : nullptr;
+  }
+  if (!hooks_[0] || !hooks_[1]) {
+    // No log, no test of what it received: a process that can't be hooked counts as not started.
+    TerminateProcess(info_.hProcess, 0xDEAD);
+    WaitForSingleObject(info_.hProcess, 5000);
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+    info_ = {};
+    return;
+  }
+  ResumeThread(info_.hThread);
 }
 
 Process::~Process() {
+  for (HHOOK hook : hooks_) {
+    if (hook) UnhookWindowsHookEx(hook);
+  }
   if (!info_.hProcess) return;
   if (Running()) {
     TerminateProcess(info_.hProcess, 0xDEAD);
@@ -261,6 +301,9 @@ INPUT MouseInput(DWORD flags, LONG x = 0, LONG y = 0) {
 }
 
 }  // namespace
+
+void SendKey(WORD virtualKey, DWORD flags) { Send(KeyInput(virtualKey, flags)); }
+void SendMouse(DWORD flags) { Send(MouseInput(flags)); }
 
 void PressKey(WORD virtualKey) {
   Send(KeyInput(virtualKey, 0));
@@ -464,15 +507,127 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
+StandinLog::StandinLog(const std::string& suffix) {
+  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string dir = ProgramDir() + "\\logs";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  // Named after the program too: the programs of two sessions run side by side from this folder.
+  char program[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, program, MAX_PATH);
+  std::string name(program);
+  name = name.substr(name.find_last_of("\\/") + 1);
+  name = name.substr(0, name.find('.'));
+  if (test) name += std::string(".") + test->test_suite_name() + "." + test->name();
+  path_ = dir + "\\" + name + suffix + ".log";
+  Clear();
+  SetEnvironmentVariableA("VIZO_STANDIN_LOG", path_.c_str());
+}
+
+StandinLog::~StandinLog() { SetEnvironmentVariableA("VIZO_STANDIN_LOG", nullptr); }
+
+void StandinLog::Clear() const { DeleteFileA(path_.c_str()); }
+
+std::string StandinLog::Text(Source source) const {
+  std::istringstream lines(ReadFileBytes(path_).value_or(""));
+  std::string text;
+  for (std::string line; std::getline(lines, line);) {
+    std::erase(line, '\r');
+    const Source from =
+        line.starts_with("msg ") ? Source::Messages : line.starts_with("time") ? Source::Timer : Source::Direct3D;
+    if (from == source) text.append(line).append("\n");
+  }
+  return text;
+}
+
+bool StandinLog::WaitForLine(const std::string& line, Source source, DWORD timeoutMs) const {
+  return PumpUntil([&] { return ("\n" + Text(source)).find("\n" + line + "\n") != std::string::npos; }, timeoutMs);
+}
+
+std::vector<ReceivedMessage> StandinLog::Messages() const {
+  std::istringstream lines(Text(Source::Messages));
+  std::vector<ReceivedMessage> received;
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream fields(line);
+    std::string tag, how, message, wParam;
+    ReceivedMessage m;
+    if (!(fields >> tag >> how >> m.windowClass >> m.window >> message >> wParam >> m.cursor.x >> m.cursor.y)) continue;
+    m.sent = how == "sent";
+    m.message = static_cast<UINT>(std::stoul(message, nullptr, 16));
+    m.wParam = static_cast<WPARAM>(std::stoul(wParam, nullptr, 16));
+    received.push_back(std::move(m));
+  }
+  return received;
+}
+
+bool StandinLog::WaitForMessage(const char* windowClass, UINT message) const {
+  return PumpUntil([&] {
+    for (const ReceivedMessage& m : Messages()) {
+      if (m.windowClass == windowClass && m.message == message) return true;
+    }
+    return false;
+  });
+}
+
+SaverInput ReadSaverInput(const std::vector<ReceivedMessage>& received) {
+  SaverInput input;
+  for (const ReceivedMessage& m : received) {
+    if (m.windowClass == "vizovizoBlanking" && m.message == WM_MOUSEMOVE) ++input.coverMoves;
+    if (m.windowClass != "WindowsScreenSaverClass") continue;
+    if (m.message == WM_MOUSEMOVE && m.sent) ++input.forwardedMoves;
+    if (m.message == WM_CREATE) input.anchor = m.cursor;
+    if (m.message == WM_MOUSEMOVE) input.moves.push_back(m.cursor);
+    if (m.message == WM_CLOSE) {
+      input.closedAfterMoves = static_cast<int>(input.moves.size());
+      break;
+    }
+    // The keys themselves and the mouse, not the characters that translating a key adds.
+    const bool key = m.message == WM_KEYDOWN || m.message == WM_KEYUP || m.message == WM_SYSKEYDOWN ||
+                     m.message == WM_SYSKEYUP;
+    if (key || (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST)) input.closedAfter = m.message;
+  }
+  if (input.closedAfterMoves < 0) input.closedAfter = 0;
+  return input;
+}
+
+int SaverInput::ClosingMove() const {
+  for (std::size_t i = IgnoredMouseMoves; i < moves.size(); ++i) {
+    if (Travel(moves[i]) > 4) return static_cast<int>(i) + 1;
+  }
+  return 0;
+}
+
+void ScopedRegistryValue::Keep() {
+  DWORD type = 0, size = 0;
+  if (RegGetValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size) !=
+      ERROR_SUCCESS) {
+    return;
+  }
+  std::string bytes(size, '\0');
+  if (RegGetValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, bytes.data(),
+                   &size) == ERROR_SUCCESS) {
+    bytes.resize(size);
+    before_.emplace(type, std::move(bytes));
+  }
+}
+
 ScopedRegistryValue::ScopedRegistryValue(const char* key, const char* name, DWORD value) : key_(key), name_(name) {
+  Keep();
   RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof value);
 }
 
 ScopedRegistryValue::ScopedRegistryValue(const char* key, const char* name, const char* value)
     : key_(key), name_(name) {
+  Keep();
   RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, value, static_cast<DWORD>(lstrlenA(value) + 1));
 }
 
-ScopedRegistryValue::~ScopedRegistryValue() { RegDeleteKeyValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str()); }
+ScopedRegistryValue::~ScopedRegistryValue() {
+  if (before_) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), before_->first, before_->second.data(),
+                    static_cast<DWORD>(before_->second.size()));
+  } else {
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str());
+  }
+}
 
 }  // namespace vizo::winetest

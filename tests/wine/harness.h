@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vizo::winetest {
@@ -27,8 +29,11 @@ bool InstallInSystemFolder(const std::string& standIn, const char* name, const c
 // A process started from a command line, terminated at destruction if it is still running.
 class Process {
  public:
-  // Started in the given current folder, or in this program's.
-  Process(const std::string& program, const std::string& arguments, const char* currentFolder = nullptr);
+  // Started in the given current folder, or in this program's. With logMessages, its first thread is
+  // hooked before it runs, so that the messages its windows receive go to the stand-in log
+  // (StandinLog::Messages).
+  Process(const std::string& program, const std::string& arguments, const char* currentFolder = nullptr,
+          bool logMessages = false);
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
   ~Process();
@@ -44,7 +49,60 @@ class Process {
 
  private:
   PROCESS_INFORMATION info_{};
+  HHOOK hooks_[2] = {};
 };
+
+// A message that a window of a hooked process received (standins/message_log.cpp).
+struct ReceivedMessage {
+  bool sent = false;  // handed to the window procedure by SendMessage, not taken from the queue
+  std::string windowClass;
+  std::string window;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  POINT cursor{};  // where the cursor was as it arrived
+};
+
+// The file that the stand-ins in the saver, and the message hook of a process started with
+// logMessages, write to, for as long as this lives (VIZO_STANDIN_LOG): named after the running test,
+// emptied at the start.
+class StandinLog {
+ public:
+  enum class Source { Direct3D, Timer, Messages };
+  explicit StandinLog(const std::string& suffix = "");
+  StandinLog(const StandinLog&) = delete;
+  StandinLog& operator=(const StandinLog&) = delete;
+  ~StandinLog();
+  void Clear() const;
+  // One source's lines, each ending in a newline.
+  std::string Text(Source source = Source::Direct3D) const;
+  // Waits until a line of the source is this one.
+  bool WaitForLine(const std::string& line, Source source = Source::Direct3D, DWORD timeoutMs = 4 * DefaultTimeoutMs) const;
+  std::vector<ReceivedMessage> Messages() const;
+  // Waits until a window of this class has received this message.
+  bool WaitForMessage(const char* windowClass, UINT message) const;
+
+ private:
+  std::string path_;
+};
+
+// The saver window's input as its procedures received it, against the close rules: the mouse moves
+// that reached it (those the covers forwarded included) with the cursor at each, where the cursor
+// was at its creation, and how many moves had arrived when its first WM_CLOSE came (-1: none came).
+struct SaverInput {
+  POINT anchor{};
+  std::vector<POINT> moves;
+  int closedAfterMoves = -1;
+  UINT closedAfter = 0;  // the last key or mouse message before that WM_CLOSE
+  int coverMoves = 0;      // moves that reached a cover of another monitor before it
+  int forwardedMoves = 0;  // moves that reached the saver window from a cover
+  // The move that the close rules end the saver on (1 = the first): the first after the ten ignored
+  // ones whose cursor has travelled more than 4 from the anchor; 0 when none has.
+  int ClosingMove() const;
+  int Travel(const POINT& p) const { return std::abs(p.x - anchor.x) + std::abs(p.y - anchor.y); }
+};
+SaverInput ReadSaverInput(const std::vector<ReceivedMessage>& received);
+// The first ten mouse moves of a saver are ignored, however far they go.
+inline constexpr int IgnoredMouseMoves = 10;
 
 // Polls condition every pollMs while dispatching this thread's messages, until it holds or
 // timeoutMs have passed. Returns whether it held.
@@ -84,7 +142,10 @@ HWND CreatePreviewPane(const char* className, int x, int y);
 // call, and whatever that posted in turn. False if the window is gone or does not answer.
 bool Drain(HWND window);
 
-// Real input, through the system's input queue.
+// Real input, through the system's input queue: one key or button event (its KEYEVENTF_ or
+// MOUSEEVENTF_ flags), a press and release, a move.
+void SendKey(WORD virtualKey, DWORD flags);
+void SendMouse(DWORD flags);
 void PressKey(WORD virtualKey);
 void ClickLeftButton();
 void MoveCursorTo(int x, int y);
@@ -137,7 +198,8 @@ bool ReportNames(const std::wstring& text, const wchar_t* file, int line);
 // A window's text (WM_GETTEXT), also from another process.
 std::wstring WindowText(HWND window);
 
-// A registry value under HKEY_CURRENT_USER set for the life of the object, then removed.
+// A registry value under HKEY_CURRENT_USER set for the life of the object, then put back as it was:
+// the value it had, or none (the session's prefix has settings of its own that later tests rely on).
 class ScopedRegistryValue {
  public:
   ScopedRegistryValue(const char* key, const char* name, DWORD value);
@@ -147,8 +209,11 @@ class ScopedRegistryValue {
   ~ScopedRegistryValue();
 
  private:
+  void Keep();
+
   std::string key_;
   std::string name_;
+  std::optional<std::pair<DWORD, std::string>> before_;  // type and bytes
 };
 
 }  // namespace vizo::winetest

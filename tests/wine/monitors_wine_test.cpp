@@ -83,7 +83,7 @@ class TwoMonitors : public ::testing::Test {
   void TearDown() override { RemoveSettings(); }
 
   void Start() {
-    saver_.emplace(SaverPath(), "/s");
+    saver_.emplace(SaverPath(), "/s", nullptr, true);
     ASSERT_TRUE(saver_->Started());
     window_ = WaitForFullScreenSaver(*saver_);
     ASSERT_NE(window_, nullptr);
@@ -91,26 +91,28 @@ class TwoMonitors : public ::testing::Test {
 
   bool StillRunning() { return Drain(window_) && IsWindow(window_) && saver_->Running(); }
 
-  // Small moves where the cursor started (over the secondary monitor unless told) until the ten
-  // ignored ones are used up, each somewhere new (the first away from where the cursor starts), or
-  // it would be no move; each taken before the next, so that none merge.
+  // Small moves where the cursor started (over the secondary monitor unless told), each taken before
+  // the next, until the saver window has received the ten ignored ones.
   void UseUpTheIgnoredMoves(POINT at = {-1, -1}) {
     if (at.x < 0) at = onSecondary_;
-    for (int move = 0; move < 12; ++move) {
+    for (int move = 0; ReadSaverInput(log_.Messages()).moves.size() < IgnoredMouseMoves; ++move) {
+      ASSERT_LT(move, 3 * IgnoredMouseMoves) << "the saver window received " << ReadSaverInput(log_.Messages()).moves.size();
       ASSERT_TRUE(MoveTaken(window_, at.x + (move + 1) % 2, at.y) && StillRunning())
           << "closed at move " << move + 1 << ", exit code " << saver_->WaitForExit(0).value_or(~0u);
     }
   }
 
-  // Moves of 5 there until the saver closes: on a loaded machine two of the ignored moves now and
-  // then reach it as one (which moves count is other tests' business).
-  bool MovesThereClose(POINT at) {
-    bool away = false;
-    return PumpUntil([&] {
-      away = !away;
-      MoveCursorTo(at.x + (away ? 3 : 0), at.y + (away ? 2 : 0));
-      return !saver_->Running();
-    });
+  // A move there closes the saver, and it closed on the move the close rules name (travel from where
+  // it started, after the ignored ones), whichever window the move reached first.
+  void MoveThereCloses(POINT at) {
+    MoveCursorTo(at.x, at.y);
+    EXPECT_EQ(saver_->WaitForExit(), 0u);
+    const SaverInput input = ReadSaverInput(log_.Messages());
+    EXPECT_GT(input.ClosingMove(), IgnoredMouseMoves);
+    EXPECT_EQ(input.closedAfterMoves, input.ClosingMove()) << "moves received: " << input.moves.size();
+    EXPECT_EQ(input.closedAfter, static_cast<UINT>(WM_MOUSEMOVE));
+    // A cover hands every move on: the saver counts the moves of all monitors once.
+    EXPECT_EQ(input.forwardedMoves, input.coverMoves);
   }
 
   // The primary shows fireworks and the secondary is black, or shows fireworks too and moves, to
@@ -136,6 +138,7 @@ class TwoMonitors : public ::testing::Test {
 
   WhiteDesktop desktop_;
   POINT onSecondary_ = CentreOf(1);
+  StandinLog log_;
   std::optional<Process> saver_;
   HWND window_ = nullptr;
 };
@@ -144,19 +147,26 @@ TEST_F(TwoMonitors, BothGoDarkAndTravelOfFiveOverTheSecondaryCloses) {
   Start();
   EXPECT_TRUE(Shows(false, "two-monitors"));
   UseUpTheIgnoredMoves();
-  MoveCursorTo(onSecondary_.x + 3, onSecondary_.y + 2);
-  EXPECT_EQ(saver_->WaitForExit(), 0u);
+  MoveThereCloses({onSecondary_.x + 3, onSecondary_.y + 2});
   EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor());
 }
 
 TEST_F(TwoMonitors, TheIgnoredMovesAreCountedOnceForAllMonitors) {
   Start();
-  // Small moves over the secondary use up the ten ignored moves of the whole saver: the first far
-  // move over the primary then closes it at once. With a count of its own per window, or with the
-  // secondary's moves not counted, that move would be swallowed.
-  UseUpTheIgnoredMoves();
-  MoveCursorTo(CentreOf(0).x, CentreOf(0).y);
-  EXPECT_EQ(saver_->WaitForExit(), 0u) << "the far move over the primary did not close it";
+  // Far moves, over the secondary's cover and the primary in turn, each taken before the next, until
+  // the saver ends: the ten ignored ones are the whole saver's, whichever window a move reached, so
+  // it closes on the first far move after them. (A count of its own per window would close later; a
+  // cover's moves not counted, later still.)
+  const POINT over[] = {{onSecondary_.x + 200, onSecondary_.y}, CentreOf(0)};
+  for (int move = 0; move < 3 * IgnoredMouseMoves && StillRunning(); ++move) {
+    MoveTaken(window_, over[move % 2].x, over[move % 2].y);
+  }
+  EXPECT_EQ(saver_->WaitForExit(), 0u);
+  const SaverInput input = ReadSaverInput(log_.Messages());
+  EXPECT_GT(input.ClosingMove(), IgnoredMouseMoves);
+  EXPECT_EQ(input.closedAfterMoves, input.ClosingMove()) << "moves received: " << input.moves.size();
+  EXPECT_GT(input.coverMoves, 0);
+  EXPECT_EQ(input.forwardedMoves, input.coverMoves);
 }
 
 TEST_F(TwoMonitors, AKeyWithTheCursorOverTheSecondaryCloses) {
@@ -176,8 +186,6 @@ TEST_F(TwoMonitors, AKeyWithTheCursorOverTheSecondaryCloses) {
 TEST_F(TwoMonitors, ADisplaySizeOfItsOwnMovesTheSecondaryAndTheSaverFollows) {
   ASSERT_TRUE(InstallInSystemFolder(ProgramDir() + "\\faults\\d3d9.dll", "d3d9.dll", "d3d9_wine.dll"));
   ScopedRegistryValue standIn("Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "d3d9", "native,builtin");
-  const std::string log = ProgramDir() + "\\faults\\display-size-" + LayoutName() + ".log";
-  SetEnvironmentVariableA("VIZO_STANDIN_LOG", log.c_str());
   const Area secondaryBefore = MonitorArea(1);
   const int primaryWidth = MonitorArea(0).width, primaryHeight = MonitorArea(0).height;
   const int narrower = primaryWidth - 800;
@@ -201,7 +209,7 @@ TEST_F(TwoMonitors, ADisplaySizeOfItsOwnMovesTheSecondaryAndTheSaverFollows) {
       ASSERT_EQ(MonitorArea(0).width, primaryWidth) << "the desktop changed with the kept mode";
     }
     ASSERT_TRUE(WriteFileBytes(SettingsPath(), AllEightKeys("10", "800 x 600") + "AllMonitors=" + allMonitors + "\r\n"));
-    DeleteFileA(log.c_str());
+    log_.Clear();
     Start();
     EXPECT_TRUE(PumpUntil([] { return GetSystemMetrics(SM_CXSCREEN) == 800 && GetSystemMetrics(SM_CYSCREEN) == 600; }))
         << GetSystemMetrics(SM_CXSCREEN) << " x " << GetSystemMetrics(SM_CYSCREEN);
@@ -210,15 +218,13 @@ TEST_F(TwoMonitors, ADisplaySizeOfItsOwnMovesTheSecondaryAndTheSaverFollows) {
     EXPECT_TRUE(Shows(*allMonitors == '1', std::string("display-size-all-monitors-") + allMonitors));
     UseUpTheIgnoredMoves(stays);
     const Area moved = MonitorArea(1);
-    EXPECT_TRUE(MovesThereClose({GetSystemMetrics(SM_XVIRTUALSCREEN) + moved.left + 100,
-                                 GetSystemMetrics(SM_YVIRTUALSCREEN) + moved.top + moved.height / 2}));
-    EXPECT_EQ(saver_->WaitForExit(), 0u);
+    MoveThereCloses({GetSystemMetrics(SM_XVIRTUALSCREEN) + moved.left + 100,
+                     GetSystemMetrics(SM_YVIRTUALSCREEN) + moved.top + moved.height / 2});
     EXPECT_TRUE(PumpUntil([&] { return MonitorArea(1).left == secondaryBefore.left; }))
         << "the secondary is at " << MonitorArea(1).left << " (was at " << secondaryBefore.left << "), the primary "
         << GetSystemMetrics(SM_CXSCREEN) << " x " << GetSystemMetrics(SM_CYSCREEN);
     EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor());
-    std::string logged = ReadFileBytes(log).value_or("");
-    std::erase(logged, '\r');
+    const std::string logged = log_.Text();
     // The main device last, then the mode, where the system's own isn't the desktop's: always with
     // Wine's kept mode at the saver's size; otherwise only if the system hasn't put the desktop's
     // back by then (Wine 8 has, as the saver's window is deactivated; Wine 10 now and then hasn't).
@@ -226,11 +232,14 @@ TEST_F(TwoMonitors, ADisplaySizeOfItsOwnMovesTheSecondaryAndTheSaverFollows) {
     const std::string modeBack = "mode set: " + std::to_string(primaryWidth) + " x " + std::to_string(primaryHeight) +
                                  ", fields width height bits frequency\n";
     ASSERT_NE(mainGone, std::string::npos) << logged;
+    // Drawing there, the secondary's painter held its device: both went, before the main one.
+    if (*allMonitors == '1') {
+      EXPECT_LT(logged.find("adapter 1: released in "), mainGone) << logged;
+    }
     const std::string after = logged.substr(logged.find('\n', mainGone) + 1);
     EXPECT_TRUE(after == modeBack || (!row.keptModeIsTheDisplaySize && after.empty())) << logged;
     ASSERT_TRUE(PlaceCursor(stays.x, stays.y));
   }
-  SetEnvironmentVariableA("VIZO_STANDIN_LOG", nullptr);
 }
 
 TEST_F(TwoMonitors, TheSecondaryShowsTheFireworksOnlyWithAllMonitorsOne) {
@@ -282,44 +291,34 @@ TEST_F(TwoMonitors, ASecondaryMonitorsFaultsStayOnItWithoutAReport) {
       {"device", false, "create ref sw refused\n", false},
       {"device", true, "create ref sw refused\n", false},
       {"texture", true, "texture refused\n", false},
-      {"lost", true, "30 presents after the reset\n", true},
+      {"lost", true, "10 presents after the reset\n", true},
       {"lost", false, "", false},  // kept black, its device is never presented again: never lost
       {"", false, "", false},
       {"", true, "", true},
       {"adapter-monitor 1 0", false, "", false},
       {"adapter-monitor 1 0", true, "", false},
   };
-  // One per layout: the layouts' sessions run side by side.
-  const std::string log = ProgramDir() + "\\faults\\two-monitors-" + LayoutName() + ".log";
   SetEnvironmentVariableA("VIZO_D3D9_ADAPTER", "1");
-  SetEnvironmentVariableA("VIZO_STANDIN_LOG", log.c_str());
   for (const auto& c : cases) {
     const std::string name = std::string(c.fault) + (c.allMonitors ? ", on" : ", off");
-    DeleteFileA(log.c_str());
+    log_.Clear();
     SetEnvironmentVariableA("VIZO_D3D9_FAULT", (std::string("windows-rules ") + c.fault).c_str());
     RemoveSettings();
     if (c.allMonitors) {
       ASSERT_TRUE(WriteFileBytes(SettingsPath(), "[main]\r\nAllMonitors=1\r\n"));
     }
     Start();
-    const auto logText = [&log] {
-      std::string text = ReadFileBytes(log).value_or("");
-      std::erase(text, '\r');
-      return text;
-    };
-    EXPECT_TRUE(PumpUntil([&] { return logText().find(c.logged) != std::string::npos; }, 4 * DefaultTimeoutMs))
-        << name << ": " << logText();
+    EXPECT_TRUE(PumpUntil([&] { return log_.Text().find(c.logged) != std::string::npos; }, 4 * DefaultTimeoutMs))
+        << name << ": " << log_.Text();
     EXPECT_TRUE(Shows(c.drawn, std::string("secondary-") + c.fault)) << name;
     EXPECT_TRUE(ProcessWindows(saver_->Id(), "#32770", nullptr).empty()) << name << ": a box came";
-    EXPECT_TRUE(EachEarlierDeviceResetOnce(logText())) << name << ": " << logText();
+    EXPECT_TRUE(EachEarlierDeviceResetOnce(log_.Text())) << name << ": " << log_.Text();
     UseUpTheIgnoredMoves();
-    EXPECT_TRUE(MovesThereClose(onSecondary_)) << name;
-    EXPECT_EQ(saver_->WaitForExit(), 0u) << name;
+    MoveThereCloses({onSecondary_.x + 3, onSecondary_.y + 2});
     EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor()) << name;
     ASSERT_TRUE(PlaceCursor(onSecondary_.x, onSecondary_.y));
   }
-  for (const char* variable : {"VIZO_D3D9_FAULT", "VIZO_D3D9_ADAPTER", "VIZO_STANDIN_LOG"})
-    SetEnvironmentVariableA(variable, nullptr);
+  for (const char* variable : {"VIZO_D3D9_FAULT", "VIZO_D3D9_ADAPTER"}) SetEnvironmentVariableA(variable, nullptr);
 }
 
 // The saver's own code in this program, with a fixed seed: a timer of the test's stops the frames

@@ -23,6 +23,7 @@ namespace {
 
 struct PreviewCheck {
   HWND pane = nullptr;
+  bool frameQueuedAtCreation = false;
   std::int32_t firstStep = 0;
   bool checked = false;
   D3DPRESENT_PARAMETERS parameters{};
@@ -63,17 +64,34 @@ void CALLBACK LookAtPreview(HWND, UINT, UINT_PTR timer, DWORD) {
   DestroyWindow(g_check.pane);  // the preview ends with its pane
 }
 
+// As the saver window's creation returns: its first frame is already queued, not a whole timer
+// interval away.
+LRESULT CALLBACK AfterCreation(int code, WPARAM wParam, LPARAM lParam) {
+  const auto& returned = *reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+  char className[64] = {};
+  if (code == HC_ACTION && returned.message == WM_CREATE && GetClassNameA(returned.hwnd, className, sizeof className) &&
+      lstrcmpA(className, "WindowsScreenSaverClass") == 0) {
+    MSG queued{};
+    g_check.frameQueuedAtCreation =
+        PeekMessageA(&queued, returned.hwnd, WM_TIMER, WM_TIMER, PM_NOREMOVE | PM_NOYIELD) && queued.wParam == 1;
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 TEST(PreviewInProcess, RendersWindowedAtThePanesSize) {
   g_check.pane = CreatePreviewPane("InProcessPane", 200, 150);
   ASSERT_NE(g_check.pane, nullptr);
   g_check.firstStep = renderer::OrbitStep();
   SetTimer(nullptr, 0, 50, LookAtPreview);
+  HHOOK creation = SetWindowsHookExA(WH_CALLWNDPROCRET, AfterCreation, nullptr, GetCurrentThreadId());
 
   // The saver's preview mode, as its entry runs it.
   win32::TheShell().state.instance = reinterpret_cast<shell::ModuleHandle>(GetModuleHandleA(nullptr));
   const std::string tail = "/p " + std::to_string(reinterpret_cast<UINT_PTR>(g_check.pane));
   EXPECT_EQ(win32::TheShell().RunMode(tail.c_str()), 0);
+  UnhookWindowsHookEx(creation);
 
+  EXPECT_TRUE(g_check.frameQueuedAtCreation);
   ASSERT_TRUE(g_check.checked);
   EXPECT_GE(renderer::OrbitStep() - g_check.firstStep, 10) << "frames drawn";
   EXPECT_TRUE(g_check.parameters.Windowed);
@@ -89,13 +107,40 @@ void CALLBACK AnswerTheReport(HWND, UINT, UINT_PTR timer, DWORD) {
   }
 }
 
-// A pane destroyed right after the reports of a failed start: the window's quit request (0) comes
-// after the report's (1), before the loop takes either. (Last in this file: the report stays made.)
-TEST(ReportInProcess, TheReportsQuitCodeStandsAfterTheWindowsOwn) {
-  SetTimer(nullptr, 0, 50, AnswerTheReport);
-  win32::ReportError("ScreenMain.cpp", 106);
-  PostQuitMessage(0);
-  EXPECT_EQ(win32::Win32ShellPlatform().RunMessageLoop(), 1);
+int g_dispatchedAfterTheReport = 0;
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP) ++g_dispatchedAfterTheReport;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Once a report has been answered, the loop ends with its 1 and dispatches nothing more: not the
+// window's own quit request (a pane destroyed right after the reports of a failed start posts its 0
+// after the report's 1), nor what was queued under the box (frame ticks, input).
+// (Last in this file: the report stays made.)
+TEST(ReportInProcess, TheReportsQuitCodeStandsAndNothingMoreIsDispatched) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = CountingProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "QueuedUnderTheBox";
+  RegisterClassA(&windowClass);
+  HWND queued = CreateWindowExA(0, "QueuedUnderTheBox", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+  ASSERT_NE(queued, nullptr);
+  for (const bool windowsOwnQuit : {true, false}) {
+    SCOPED_TRACE(windowsOwnQuit ? "the window's quit request" : "a message queued after the box");
+    g_dispatchedAfterTheReport = 0;
+    const UINT_PTR answering = SetTimer(nullptr, 0, 50, AnswerTheReport);
+    win32::ReportError("ScreenMain.cpp", 106);
+    KillTimer(nullptr, answering);
+    if (windowsOwnQuit) {
+      PostQuitMessage(0);
+    } else {
+      PostMessageA(queued, WM_APP, 0, 0);
+    }
+    EXPECT_EQ(win32::Win32ShellPlatform().RunMessageLoop(), 1);
+    EXPECT_EQ(g_dispatchedAfterTheReport, 0);
+  }
+  DestroyWindow(queued);
 }
 
 }  // namespace

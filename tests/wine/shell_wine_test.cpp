@@ -28,14 +28,16 @@ class FullScreenSaver : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(PlaceCursor(Start.x, Start.y));
-    saver_.emplace(SaverPath(), "/s");
+    saver_.emplace(SaverPath(), "/s", nullptr, true);
     ASSERT_TRUE(saver_->Started());
     window_ = WaitForFullScreenSaver(*saver_);
     ASSERT_NE(window_, nullptr);
   }
 
   bool StillRunning() { return Drain(window_) && IsWindow(window_) && saver_->Running(); }
+  SaverInput Received() const { return ReadSaverInput(log_.Messages()); }
 
+  StandinLog log_;
   std::optional<Process> saver_;
   HWND window_ = nullptr;
 };
@@ -66,31 +68,52 @@ TEST_F(FullScreenSaver, CoversTheVirtualScreenAndShowsFireworks) {
   EXPECT_EQ(saver_->WaitForExit(), 0u);
 }
 
-TEST_F(FullScreenSaver, MouseButtonCloses) {
-  ClickLeftButton();
-  EXPECT_EQ(saver_->WaitForExit(), 0u);
+// A release alone is no reason to close (the press before it may have been the one that started the
+// saver); a press is.
+TEST_F(FullScreenSaver, AReleaseAloneStaysAndAPressCloses) {
+  const struct {
+    const char* input;
+    UINT release, press;
+    void (*send)(DWORD flags);
+  } cases[] = {
+      {"key", WM_KEYUP, WM_KEYDOWN, [](DWORD up) { SendKey(VK_SPACE, up ? KEYEVENTF_KEYUP : 0); }},
+      {"button", WM_LBUTTONUP, WM_LBUTTONDOWN,
+       [](DWORD up) { SendMouse(up ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    if (!saver_) SetUp();
+    c.send(1);
+    ASSERT_TRUE(log_.WaitForMessage(SaverClass, c.release));
+    EXPECT_TRUE(StillRunning());
+    c.send(0);
+    EXPECT_EQ(saver_->WaitForExit(), 0u);
+    const SaverInput input = Received();
+    EXPECT_EQ(input.closedAfter, c.press);
+    saver_.reset();
+    log_.Clear();
+  }
 }
 
 TEST_F(FullScreenSaver, FirstTenMouseMovesNeverClose) {
-  // The saver swallows the first ten mouse-move messages of the process, however far they go. The
-  // system adds one of its own when the window appears under the cursor, and under Wine a pointer
-  // warp from X may arrive late as one or two more, or merge with one of ours (seen in about one
-  // run in seven, with this saver and the one before): of ours the eighth to the twelfth is the
-  // first to count. A saver that swallowed none would close on the first, one that never stopped
-  // swallowing not at all.
-  int closingMove = 0;
-  for (int move = 1; move <= 13 && closingMove == 0; ++move) {
-    if (!MoveTaken(window_, move % 2 ? 900 : 100, 700) || !StillRunning()) closingMove = move;
+  // Far moves, each taken before the next, until the saver ends: the system's own move as the window
+  // appears under the cursor counts among the ten, and X or Wine may add or merge moves, so which of
+  // ours closes it is read from what its window received.
+  for (int move = 0; move < 3 * IgnoredMouseMoves && StillRunning(); ++move) {
+    MoveTaken(window_, move % 2 ? 100 : 900, 700);
   }
-  EXPECT_GE(closingMove, 8);
-  EXPECT_LE(closingMove, 12);
   EXPECT_EQ(saver_->WaitForExit(), 0u);
+  const SaverInput input = Received();
+  EXPECT_GT(input.ClosingMove(), IgnoredMouseMoves);
+  EXPECT_EQ(input.closedAfterMoves, input.ClosingMove()) << "moves received: " << input.moves.size();
+  EXPECT_EQ(input.closedAfter, static_cast<UINT>(WM_MOUSEMOVE));
 }
 
 TEST_F(FullScreenSaver, MouseTravelOfFourStaysAndFiveCloses) {
-  // Small moves first, until the ten ignored ones are used up; they don't move the anchor.
-  for (int move = 0; move < 11; ++move) {
-    ASSERT_TRUE(MoveTaken(window_, move % 2 ? 501 : 500, 400) && StillRunning());
+  // Small moves first, until the saver has received the ten ignored ones; they don't move the anchor.
+  for (int move = 0; Received().moves.size() < IgnoredMouseMoves; ++move) {
+    ASSERT_LT(move, 3 * IgnoredMouseMoves);
+    ASSERT_TRUE(MoveTaken(window_, move % 2 ? Start.x : Start.x + 1, Start.y) && StillRunning());
   }
   // Travel is measured from where the cursor was when the saver started.
   const POINT withinFour[] = {{502, 402}, {504, 400}, {500, 396}, {498, 402}, {501, 400}};
@@ -99,6 +122,18 @@ TEST_F(FullScreenSaver, MouseTravelOfFourStaysAndFiveCloses) {
   }
   MoveCursorTo(503, 402);
   EXPECT_EQ(saver_->WaitForExit(), 0u);
+  const SaverInput input = Received();
+  EXPECT_EQ(input.anchor.x, Start.x);
+  EXPECT_EQ(input.anchor.y, Start.y);
+  ASSERT_GT(input.ClosingMove(), IgnoredMouseMoves);
+  EXPECT_EQ(input.closedAfterMoves, input.ClosingMove());
+  const POINT closing = input.moves[static_cast<size_t>(input.ClosingMove() - 1)];
+  EXPECT_EQ(input.Travel(closing), 5) << closing.x << "," << closing.y;
+  // Moves of travel 4 reached the rules and stayed.
+  int stayedAtFour = 0;
+  for (int i = IgnoredMouseMoves; i + 1 < input.ClosingMove(); ++i)
+    stayedAtFour += input.Travel(input.moves[static_cast<size_t>(i)]) == 4 ? 1 : 0;
+  EXPECT_GE(stayedAtFour, 1);
 }
 
 TEST_F(FullScreenSaver, SecondStartRaisesTheFirstAndCreatesNoWindow) {

@@ -9,8 +9,8 @@
 //   hal-hw        creating a HAL device with hardware vertex processing is refused
 //   texture       every texture creation fails
 //   vertex-buffer every vertex buffer creation fails
-//   lost          after 30 presents the device is lost for 30 status checks, then needs a reset
-//   reset-fails   after 30 presents the device needs a reset; the first 3 are refused
+//   lost          after 10 presents the device is lost for 10 status checks, then needs a reset
+//   reset-fails   after 10 presents the device needs a reset; the first 3 are refused
 // Words that go with any fault:
 //   windows-rules  what Windows enforces and Wine doesn't: a full-screen creation on the same
 //                 Direct3D object and focus window leaves every earlier full-screen device needing
@@ -42,6 +42,10 @@ namespace {
 
 enum class Fault { None, Device, Windowed, WindowedAfterPane, HalHardware, Texture, VertexBuffer, Lost, ResetFails };
 enum class Phase { Normal, Lost, NeedsReset };
+
+// The frames each step of a loss lasts: presents before it, status checks while lost, presents after
+// the reset before the log says the device draws again.
+constexpr int FaultFrames = 10;
 
 Fault g_fault = Fault::None;
 int g_adapter = -1;  // the adapter the fault hits; -1: every one
@@ -293,7 +297,7 @@ HRESULT WINAPI TestCooperativeLevel(IDirect3DDevice9* device) {
   if (NeedsResetByRule(device)) return D3DERR_DEVICENOTRESET;
   if (g_phase == Phase::Normal || !Hits(device)) return g_realDevice->TestCooperativeLevel(device);
   ++g_statusChecks;
-  if (g_phase == Phase::Lost && g_statusChecks >= 30) g_phase = Phase::NeedsReset;
+  if (g_phase == Phase::Lost && g_statusChecks >= FaultFrames) g_phase = Phase::NeedsReset;
   return g_phase == Phase::Lost ? D3DERR_DEVICELOST : D3DERR_DEVICENOTRESET;
 }
 
@@ -304,8 +308,10 @@ HRESULT WINAPI Present(IDirect3DDevice9* device, const RECT* source, const RECT*
   if (g_phase != Phase::Normal) return D3DERR_DEVICELOST;
   const HRESULT result = g_realDevice->Present(device, source, target, window, dirty);
   if (FAILED(result)) return result;
-  if (g_presentsSinceReset >= 0 && ++g_presentsSinceReset == 30) StandinLog("30 presents after the reset");
-  if (++g_presents == 30 && (g_fault == Fault::Lost || g_fault == Fault::ResetFails)) {
+  if (g_presentsSinceReset >= 0 && ++g_presentsSinceReset == FaultFrames) {
+    StandinLog("%d presents after the reset", FaultFrames);
+  }
+  if (++g_presents == FaultFrames && (g_fault == Fault::Lost || g_fault == Fault::ResetFails)) {
     g_phase = g_fault == Fault::Lost ? Phase::Lost : Phase::NeedsReset;
     g_statusChecks = 0;
     StandinLog("device lost");
