@@ -67,7 +67,7 @@ TEST_F(SaverFault, TheFullScreenSaverGetsPastDeviceFaultsAndDrawsAgain) {
     const std::size_t expected = std::string(c.log).size();
     ASSERT_TRUE(PumpUntil([&] { return Log().size() >= expected; }, 4 * DefaultTimeoutMs)) << c.fault << ": " << Log();
     EXPECT_EQ(Log(), c.log) << c.fault;
-    EXPECT_TRUE(DrawingShows()) << c.fault;
+    EXPECT_TRUE(DrawingShows(log_)) << c.fault;
     PressKey(VK_SPACE);
     EXPECT_EQ(saver.WaitForExit(), 0u) << c.fault;
     EXPECT_TRUE(TimerRaisedOnceAndGivenBack()) << c.fault << ": " << Log(true);
@@ -155,6 +155,29 @@ TEST_F(SaverFault, APreviewRecoversOrReportsWhileItsPaneLivesAndEndsWithIt) {
     EXPECT_EQ(saver.WaitForExit(), c.exitCode);
     EXPECT_EQ(Log(true), "");  // the system's tick left alone
   }
+}
+
+// The pane's process killed while the preview's report is up, no window destroyed from this side:
+// the saver finds its pane gone and ends at once, without the box being answered.
+TEST_F(SaverFault, APreviewsReportEndsWithThePanesProcess) {
+  Inject("windowed");
+  Process host(ProgramDir() + "\\preview_host.exe", "\"" + SaverPath() + "\"");
+  ASSERT_TRUE(host.Started());
+  HWND box = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (box = FindWindowA("#32770", "Error")) != nullptr && IsWindowVisible(box); }));
+  DWORD saverId = 0;
+  GetWindowThreadProcessId(box, &saverId);
+  HANDLE saver = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, saverId);
+  ASSERT_NE(saver, nullptr);
+  HANDLE hosting = OpenProcess(PROCESS_TERMINATE, FALSE, host.Id());
+  ASSERT_TRUE(hosting && TerminateProcess(hosting, 0xDEAD));
+  CloseHandle(hosting);
+  EXPECT_EQ(WaitForSingleObject(saver, DefaultTimeoutMs), WAIT_OBJECT_0) << "the saver still waits on its box";
+  DWORD exitCode = 0;
+  GetExitCodeProcess(saver, &exitCode);
+  EXPECT_EQ(exitCode, 1u);
+  TerminateProcess(saver, 0xDEAD);  // whatever became of it, not left running
+  CloseHandle(saver);
 }
 
 // The full-screen saver asks for 1 ms, or the nearest the system offers.

@@ -379,14 +379,17 @@ Screenshot CaptureScreen(const RECT* area) {
   return shot;
 }
 
-bool DrawingShows(const char* artifact) {
-  return PumpUntil([&] {
-    const Screenshot shot = CaptureScreen();
-    int lit = 0;
-    for (const auto pixel : shot.pixels) lit += pixel != 0 ? 1 : 0;
-    if (lit > 500 && artifact) SaveArtifact(shot, artifact);
-    return lit > 500;
-  }, DefaultTimeoutMs, ScreenPollMs);
+D3d9Standin::D3d9Standin()
+    : installed_(InstallInSystemFolder(ProgramDir() + "\\faults\\d3d9.dll", "d3d9.dll", "d3d9_wine.dll")),
+      order_("Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "d3d9", "native,builtin") {}
+
+bool DrawingShows(const StandinLog& log, const char* artifact) {
+  if (!log.WaitForMorePresents(0, 2)) return false;
+  const Screenshot shot = CaptureScreen();
+  int lit = 0;
+  for (const auto pixel : shot.pixels) lit += pixel != 0 ? 1 : 0;
+  if (artifact) SaveArtifact(shot, artifact);
+  return lit > 500;
 }
 
 std::string SaveArtifact(const Screenshot& shot, const std::string& name) {
@@ -532,8 +535,10 @@ std::string StandinLog::Text(Source source) const {
   std::string text;
   for (std::string line; std::getline(lines, line);) {
     std::erase(line, '\r');
-    const Source from =
-        line.starts_with("msg ") ? Source::Messages : line.starts_with("time") ? Source::Timer : Source::Direct3D;
+    const Source from = line.starts_with("msg ")       ? Source::Messages
+                        : line.starts_with("time")     ? Source::Timer
+                        : line.starts_with("present ") ? Source::Presents
+                                                       : Source::Direct3D;
     if (from == source) text.append(line).append("\n");
   }
   return text;
@@ -566,6 +571,19 @@ bool StandinLog::WaitForMessage(const char* windowClass, UINT message) const {
     }
     return false;
   });
+}
+
+int StandinLog::Presents(int adapter) const {
+  const std::string line = "present adapter " + std::to_string(adapter) + "\n";
+  const std::string text = Text(Source::Presents);
+  int count = 0;
+  for (std::size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + line.size())) ++count;
+  return count;
+}
+
+bool StandinLog::WaitForMorePresents(int adapter, int frames) const {
+  const int wanted = Presents(adapter) + frames;
+  return PumpUntil([&] { return Presents(adapter) >= wanted; });
 }
 
 SaverInput ReadSaverInput(const std::vector<ReceivedMessage>& received) {

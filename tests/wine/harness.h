@@ -67,7 +67,7 @@ struct ReceivedMessage {
 // emptied at the start.
 class StandinLog {
  public:
-  enum class Source { Direct3D, Timer, Messages };
+  enum class Source { Direct3D, Presents, Timer, Messages };
   explicit StandinLog(const std::string& suffix = "");
   StandinLog(const StandinLog&) = delete;
   StandinLog& operator=(const StandinLog&) = delete;
@@ -80,6 +80,9 @@ class StandinLog {
   std::vector<ReceivedMessage> Messages() const;
   // Waits until a window of this class has received this message.
   bool WaitForMessage(const char* windowClass, UINT message) const;
+  // The frames the d3d9 stand-in saw presented on an adapter, and a wait for more of them.
+  int Presents(int adapter) const;
+  bool WaitForMorePresents(int adapter, int frames) const;
 
  private:
   std::string path_;
@@ -168,9 +171,6 @@ struct Screenshot {
 };
 // The whole virtual screen, or the given part of it.
 Screenshot CaptureScreen(const RECT* area = nullptr);
-// Waits until the screen shows something drawn (over 500 lit pixels); the shot is kept under
-// artifact when one is named.
-bool DrawingShows(const char* artifact = nullptr);
 // Writes the screenshot as a .bmp into the build tree's artifact folder and returns its path.
 std::string SaveArtifact(const Screenshot& shot, const std::string& name);
 
@@ -215,5 +215,22 @@ class ScopedRegistryValue {
   std::string name_;
   std::optional<std::pair<DWORD, std::string>> before_;  // type and bytes
 };
+
+// The d3d9 stand-in (standins/d3d9.cpp) in the system folder, loaded by the saver alone while this
+// lives: it forwards to the system's own Direct3D, logs each frame presented, and fails only where
+// VIZO_D3D9_FAULT says.
+class D3d9Standin {
+ public:
+  D3d9Standin();
+  bool Installed() const { return installed_; }
+
+ private:
+  bool installed_;
+  ScopedRegistryValue order_;
+};
+// Once the main adapter has presented two more frames (under Wine a frame reaches the screen as
+// the next is presented), whether the screen shows something drawn (over 500 lit pixels), in one
+// capture; kept under artifact when one is named.
+bool DrawingShows(const StandinLog& log, const char* artifact = nullptr);
 
 }  // namespace vizo::winetest

@@ -16,6 +16,9 @@ TEST(PlantedLibraries, NoneIsLoadedAndEveryModeStillWorks) {
   ASSERT_TRUE(InstallInSystemFolder(ProgramDir() + "\\win9x\\mpr.dll", "mpr.dll"));
   SetEnvironmentVariableA("VIZO_PLANTED_LOG", log.c_str());
   SetEnvironmentVariableA("VIZO_PROMPT_ANSWERS", "1");
+  // The system folder's Direct3D is the stand-in, for the frames it logs.
+  D3d9Standin standIn;
+  StandinLog frames;
   const char* overrides = "Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides";
   ScopedRegistryValue d3d9(overrides, "d3d9", "native,builtin"), winmm(overrides, "winmm", "native,builtin"),
       comctl32(overrides, "comctl32", "native,builtin"), mpr(overrides, "mpr", "native,builtin");
@@ -50,7 +53,7 @@ TEST(PlantedLibraries, NoneIsLoadedAndEveryModeStillWorks) {
                 c.fromPlantedFolder ? nullptr : planted.c_str());
     if (c.mode == FullScreen) {
       ASSERT_NE(WaitForFullScreenSaver(run), nullptr);
-      EXPECT_TRUE(DrawingShows());
+      EXPECT_TRUE(DrawingShows(frames));
       PressKey(VK_SPACE);  // with a password, the system's prompt accepts
     } else if (c.mode == Settings) {
       PostMessageA(GetDlgItem(WaitForDialog(run), 1016), BM_CLICK, 0, 0);  // Cancel

@@ -8,6 +8,9 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+#include <vector>
+
 namespace vizo::winetest {
 namespace {
 
@@ -25,7 +28,7 @@ class SettingsDialog : public ::testing::Test {
   void TearDown() override { RemoveSettings(); }
 
   void Open(const std::string& arguments = "/c") {
-    saver_.emplace(SaverPath(), arguments);
+    saver_.emplace(SaverPath(), arguments, nullptr, true);
     ASSERT_TRUE(saver_->Started());
     dialog_ = WaitForDialog(*saver_);
     ASSERT_TRUE(Drain(dialog_));
@@ -53,7 +56,29 @@ class SettingsDialog : public ::testing::Test {
   }
   // A press of the button, as the dialog manager reports a click.
   void Press(int button) const { PostMessageA(Control(button), BM_CLICK, 0, 0); }
+  // The keyboard focus moved to the control the way the dialog's own tab handling does, and the
+  // dialog active: keys pressed now go there.
+  bool Focus(HWND control) const {
+    PostMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    return PumpUntil([&] {
+      GUITHREADINFO thread{};
+      thread.cbSize = sizeof thread;
+      return GetGUIThreadInfo(saver_->MainThreadId(), &thread) && thread.hwndFocus == control &&
+             GetForegroundWindow() == dialog_;
+    });
+  }
+  // The key-downs that reached the window, in order.
+  std::vector<WPARAM> KeysReceivedBy(HWND window) const {
+    char handle[32] = {};
+    std::snprintf(handle, sizeof handle, "%p", static_cast<void*>(window));
+    std::vector<WPARAM> keys;
+    for (const ReceivedMessage& m : log_.Messages()) {
+      if (m.message == WM_KEYDOWN && m.window == handle) keys.push_back(m.wParam);
+    }
+    return keys;
+  }
 
+  StandinLog log_;
   std::optional<Process> saver_;
   HWND dialog_ = nullptr;
 };
@@ -133,14 +158,7 @@ TEST_F(SettingsDialog, TypedTextIsStoredAsTyped) {
   // Typed keys go where the keyboard focus is: move it to the box (whose edit field takes it) the
   // way the dialog's own tab handling does; a click now and then came while the new dialog was still
   // being made active and was lost.
-  HWND edit = GetWindow(Control(ResolutionBox), GW_CHILD);
-  PostMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(ResolutionBox)), TRUE);
-  ASSERT_TRUE(PumpUntil([&] {
-    GUITHREADINFO thread{};
-    thread.cbSize = sizeof thread;
-    return GetGUIThreadInfo(saver_->MainThreadId(), &thread) && thread.hwndFocus == edit &&
-           GetForegroundWindow() == dialog_;
-  }));
+  ASSERT_TRUE(Focus(GetWindow(Control(ResolutionBox), GW_CHILD)));
   // Each key shown in the box before the next is pressed.
   std::string typed;
   for (const char key : std::string("1280X960")) {
@@ -157,13 +175,14 @@ TEST_F(SettingsDialog, TypedTextIsStoredAsTyped) {
 
 TEST_F(SettingsDialog, EnterAndEscapeLeaveTheDialogOpen) {
   Open();
-  // Keyboard focus on the slider: the arrow key that follows shows when the keys were handled.
-  PostMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(LoadSlider)), TRUE);
-  ASSERT_TRUE(PumpUntil([this] { return Drain(dialog_); }));
+  // Keyboard focus on the slider: the arrow key that follows shows when the keys were handled, and
+  // the log that the dialog received all three.
+  ASSERT_TRUE(Focus(Control(LoadSlider)));
   PressKey(VK_RETURN);
   PressKey(VK_ESCAPE);
   PressKey(VK_LEFT);
   ASSERT_TRUE(PumpUntil([this] { return SliderPosition() == 9; }));
+  EXPECT_EQ(KeysReceivedBy(Control(LoadSlider)), (std::vector<WPARAM>{VK_RETURN, VK_ESCAPE, VK_LEFT}));
   EXPECT_TRUE(IsWindow(dialog_));
   EXPECT_TRUE(saver_->Running());
   Press(CancelButton);

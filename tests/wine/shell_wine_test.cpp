@@ -37,6 +37,7 @@ class FullScreenSaver : public ::testing::Test {
   bool StillRunning() { return Drain(window_) && IsWindow(window_) && saver_->Running(); }
   SaverInput Received() const { return ReadSaverInput(log_.Messages()); }
 
+  D3d9Standin standIn_;
   StandinLog log_;
   std::optional<Process> saver_;
   HWND window_ = nullptr;
@@ -62,7 +63,7 @@ TEST_F(FullScreenSaver, CoversTheVirtualScreenAndShowsFireworks) {
   EXPECT_STREQ(title, "Screen Saver");
 
   // The fireworks appear on the black screen.
-  ASSERT_TRUE(DrawingShows("fullscreen-saver"));
+  ASSERT_TRUE(DrawingShows(log_, "fullscreen-saver"));
 
   PressKey(VK_SPACE);
   EXPECT_EQ(saver_->WaitForExit(), 0u);
@@ -236,9 +237,11 @@ TEST(SaverWithAForeignDisplaySize, RunsAtTheDesktopSizeAndLeavesTheFileAlone) {
   // A size from another machine that this 1024 x 768 screen can't show.
   const std::string saved = AllEightKeys("10", "1280 x 1024");
   ASSERT_TRUE(WriteFileBytes(SettingsPath(), saved));
+  D3d9Standin standIn;
+  StandinLog log;
   Process saver(SaverPath(), "/s");
   ASSERT_NE(WaitForFullScreenSaver(saver), nullptr);
-  EXPECT_TRUE(DrawingShows("foreign-display-size"));
+  EXPECT_TRUE(DrawingShows(log, "foreign-display-size"));
   EXPECT_TRUE(ProcessWindows(saver.Id(), "#32770", nullptr).empty()) << "an error box is up";
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
   PressKey(VK_SPACE);
@@ -266,6 +269,8 @@ TEST(BadSettingsFiles, TheSaverAndTheDialogKeepWorkingAndLeaveTheFileAsItWas) {
       {"abc", AllEightKeys("10", "abc"), true},
       {"a folder", "", false},
   };
+  D3d9Standin standIn;
+  StandinLog log;
   for (const auto& c : cases) {
     RemoveSettings();
     if (c.bytes.empty()) {
@@ -277,7 +282,7 @@ TEST(BadSettingsFiles, TheSaverAndTheDialogKeepWorkingAndLeaveTheFileAsItWas) {
       Process saver(SaverPath(), "/s");
       ASSERT_NE(WaitForFullScreenSaver(saver), nullptr) << c.name;
       if (c.sizeFromFile) {
-        EXPECT_TRUE(DrawingShows("bad-settings")) << c.name;
+        EXPECT_TRUE(DrawingShows(log, "bad-settings")) << c.name;
       }
       EXPECT_TRUE(ProcessWindows(saver.Id(), "#32770", nullptr).empty()) << c.name << ": an error box is up";
       PressKey(VK_SPACE);
@@ -336,6 +341,8 @@ TEST(SaverWithoutASystemLibrary, GoesDownItsFailurePathsWithNoLoaderBox) {
       // The dialog's slider class is never registered: the dialog can't be made.
       {"comctl32", "/c", {}, MinusOne},
   };
+  D3d9Standin standIn;
+  StandinLog log;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.library);
     // An empty load order: Wine loads the library neither from the system folder nor from beside.
@@ -344,7 +351,7 @@ TEST(SaverWithoutASystemLibrary, GoesDownItsFailurePathsWithNoLoaderBox) {
     for (const auto& [file, line] : c.reports) EXPECT_TRUE(ReportNames(DismissNextReport(saver), file, line)) << line;
     if (std::string(c.mode) == "/s") {
       ASSERT_NE(WaitForFullScreenSaver(saver), nullptr);
-      EXPECT_TRUE(DrawingShows());
+      EXPECT_TRUE(DrawingShows(log));
       PressKey(VK_SPACE);
     }
     // A file that imported the library would not have started at all (0xC0000135).

@@ -28,8 +28,11 @@ bool SaverCloses(bool allMonitors, Closing& closing) {
   if (allMonitors && !WriteFileBytes(SettingsPath(), "[main]\r\nAllMonitors=1\r\n")) return false;
   WhiteDesktop desktop;
   if (!WhiteDesktop::ShowsOnEveryMonitor()) return false;
+  // The stand-in Direct3D logs the frames, to close once they show.
+  D3d9Standin standIn;
+  StandinLog frames("-close-time");
   Process saver(SaverPath(), "/s");
-  if (!WaitForFullScreenSaver(saver) || !DrawingShows()) return false;
+  if (!standIn.Installed() || !WaitForFullScreenSaver(saver) || !DrawingShows(frames)) return false;
   const DWORD start = GetTickCount();
   PressKey(VK_SPACE);
   if (!saver.WaitForExit(60000)) return false;

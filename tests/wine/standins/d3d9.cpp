@@ -20,7 +20,8 @@
 //                 the adapter doesn't list at that size, are refused
 //   adapter-monitor N M  adapter N shows adapter M's monitor: it answers that monitor's handle
 //                 (GetAdapterMonitor), and its devices are made on adapter M
-// Whatever the fault, the log also shows the primary's mode as each device goes (a full-screen
+// Whatever the fault, the log also shows each frame presented ("present adapter N"), the primary's
+// mode as each device goes (a full-screen
 // device should go before the program puts the desktop's mode back), and each mode the program
 // itself sets through ChangeDisplaySettingsA, with the fields it names.
 // Only the few methods a fault needs are replaced, in the real objects' own method tables, patched
@@ -301,12 +302,23 @@ HRESULT WINAPI TestCooperativeLevel(IDirect3DDevice9* device) {
   return g_phase == Phase::Lost ? D3DERR_DEVICELOST : D3DERR_DEVICENOTRESET;
 }
 
+// Each frame that reached the screen's queue, by adapter: a test waits for frames, not for moments.
+HRESULT LoggedPresent(IDirect3DDevice9* device, const RECT* source, const RECT* target, HWND window,
+                      const RGNDATA* dirty) {
+  const HRESULT result = g_realDevice->Present(device, source, target, window, dirty);
+  D3DDEVICE_CREATION_PARAMETERS created{};
+  if (SUCCEEDED(result) && SUCCEEDED(g_realDevice->GetCreationParameters(device, &created))) {
+    StandinLog("present adapter %u", created.AdapterOrdinal);
+  }
+  return result;
+}
+
 HRESULT WINAPI Present(IDirect3DDevice9* device, const RECT* source, const RECT* target, HWND window,
                        const RGNDATA* dirty) {
   if (NeedsResetByRule(device)) return D3DERR_DEVICELOST;
-  if (!Hits(device)) return g_realDevice->Present(device, source, target, window, dirty);
+  if (!Hits(device)) return LoggedPresent(device, source, target, window, dirty);
   if (g_phase != Phase::Normal) return D3DERR_DEVICELOST;
-  const HRESULT result = g_realDevice->Present(device, source, target, window, dirty);
+  const HRESULT result = LoggedPresent(device, source, target, window, dirty);
   if (FAILED(result)) return result;
   if (g_presentsSinceReset >= 0 && ++g_presentsSinceReset == FaultFrames) {
     StandinLog("%d presents after the reset", FaultFrames);
