@@ -544,10 +544,6 @@ std::string StandinLog::Text(Source source) const {
   return text;
 }
 
-bool StandinLog::WaitForLine(const std::string& line, Source source, DWORD timeoutMs) const {
-  return PumpUntil([&] { return ("\n" + Text(source)).find("\n" + line + "\n") != std::string::npos; }, timeoutMs);
-}
-
 std::vector<ReceivedMessage> StandinLog::Messages() const {
   std::istringstream lines(Text(Source::Messages));
   std::vector<ReceivedMessage> received;
@@ -605,6 +601,15 @@ SaverInput ReadSaverInput(const std::vector<ReceivedMessage>& received) {
   }
   if (input.closedAfterMoves < 0) input.closedAfter = 0;
   return input;
+}
+
+std::string SaverInput::Described() const {
+  std::ostringstream text;
+  text << moves.size() << " moves received, travelling";
+  for (const POINT& p : moves) text << " " << Travel(p);
+  text << "; closed after move " << closedAfterMoves << " (last input 0x" << std::hex << closedAfter << std::dec
+       << "); the rules close on move " << ClosingMove();
+  return text.str();
 }
 
 int SaverInput::ClosingMove() const {

@@ -76,7 +76,6 @@ class StandinLog {
   // One source's lines, each ending in a newline.
   std::string Text(Source source = Source::Direct3D) const;
   // Waits until a line of the source is this one.
-  bool WaitForLine(const std::string& line, Source source = Source::Direct3D, DWORD timeoutMs = 4 * DefaultTimeoutMs) const;
   std::vector<ReceivedMessage> Messages() const;
   // Waits until a window of this class has received this message.
   bool WaitForMessage(const char* windowClass, UINT message) const;
@@ -102,6 +101,12 @@ struct SaverInput {
   // ones whose cursor has travelled more than 4 from the anchor; 0 when none has.
   int ClosingMove() const;
   int Travel(const POINT& p) const { return std::abs(p.x - anchor.x) + std::abs(p.y - anchor.y); }
+  // It closed on that move, on no message before it.
+  bool ClosedOnTheRulesMove() const {
+    return ClosingMove() > 0 && closedAfterMoves == ClosingMove() && closedAfter == WM_MOUSEMOVE;
+  }
+  // What it received, for a failure's message.
+  std::string Described() const;
 };
 SaverInput ReadSaverInput(const std::vector<ReceivedMessage>& received);
 // The first ten mouse moves of a saver are ignored, however far they go.
