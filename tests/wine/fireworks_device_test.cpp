@@ -7,8 +7,12 @@
 #include "harness.h"
 
 #include <d3d9.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <array>
+#include <iterator>
+#include <set>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -25,7 +29,43 @@ constexpr int Width = 320;
 constexpr int Height = 240;
 constexpr std::uint32_t Seed = 20261207;
 
-// The saver's painter on a small windowed device, its textures from the saver's resources.
+std::set<DWORD> ThreadsOfThisProcess() {
+  std::set<DWORD> threads;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) threads.insert(entry.th32ThreadID);
+  }
+  CloseHandle(snapshot);
+  return threads;
+}
+
+// The painter's first call on its device (its quad's buffer, COM's 27th device method), where the
+// thread preparing its images must have ended: Init takes what that thread made, not a half of it.
+HANDLE g_imageThread = nullptr;
+bool g_imagesDoneAtTheDevice = false;
+using CreateVertexBufferMethod = HRESULT(WINAPI*)(IDirect3DDevice9*, UINT, DWORD, DWORD, D3DPOOL,
+                                                  IDirect3DVertexBuffer9**, HANDLE*);
+constexpr int CreateVertexBufferSlot = 26;
+CreateVertexBufferMethod g_createVertexBuffer = nullptr;
+HRESULT WINAPI CreateVertexBufferSeen(IDirect3DDevice9* device, UINT length, DWORD usage, DWORD format, D3DPOOL pool,
+                                      IDirect3DVertexBuffer9** buffer, HANDLE* shared) {
+  g_imagesDoneAtTheDevice = !g_imageThread || WaitForSingleObject(g_imageThread, 0) == WAIT_OBJECT_0;
+  return g_createVertexBuffer(device, length, usage, format, pool, buffer, shared);
+}
+// Its class's method table entry replaced, then put back.
+void ReplaceCreateVertexBuffer(IDirect3DDevice9* device, CreateVertexBufferMethod method) {
+  void*& entry = (*reinterpret_cast<void***>(device))[CreateVertexBufferSlot];
+  DWORD was = 0;
+  VirtualProtect(&entry, sizeof entry, PAGE_READWRITE, &was);
+  g_createVertexBuffer = g_createVertexBuffer ? g_createVertexBuffer : reinterpret_cast<CreateVertexBufferMethod>(entry);
+  entry = reinterpret_cast<void*>(method);
+  VirtualProtect(&entry, sizeof entry, was, &was);
+}
+
+// The saver's painter on a small windowed device, its textures from the saver's resources, its
+// images prepared on their own thread first, as the saver does.
 class FireworksFrames : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -37,8 +77,20 @@ class FireworksFrames : public ::testing::Test {
     ASSERT_NE(direct3d, nullptr);
     device = CreateWindowedDevice(direct3d, window, Width, Height);
     ASSERT_NE(device, nullptr);
-    ASSERT_TRUE(SUCCEEDED(painter.Init(device, saver)));
+    const std::set<DWORD> before = ThreadsOfThisProcess();
+    painter.PrepareImages(saver);
+    std::vector<DWORD> started;
+    std::ranges::set_difference(ThreadsOfThisProcess(), before, std::back_inserter(started));
+    ASSERT_LE(started.size(), 1u);  // the image thread, unless it is done already
+    g_imageThread = started.empty() ? nullptr : OpenThread(SYNCHRONIZE, FALSE, started.front());
+    g_imagesDoneAtTheDevice = false;
+    ReplaceCreateVertexBuffer(device, CreateVertexBufferSeen);
+    const HRESULT made = painter.Init(device, saver);
+    ReplaceCreateVertexBuffer(device, g_createVertexBuffer);
+    if (g_imageThread) CloseHandle(g_imageThread);
+    ASSERT_TRUE(SUCCEEDED(made));
     ASSERT_NE(painter.effect, nullptr);
+    EXPECT_TRUE(g_imagesDoneAtTheDevice) << "the painter touched its device while its images were being made";
   }
   void TearDown() override {
     painter.Release();
