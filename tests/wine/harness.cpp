@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <sstream>
@@ -383,13 +384,25 @@ D3d9Standin::D3d9Standin()
     : installed_(InstallInSystemFolder(ProgramDir() + "\\faults\\d3d9.dll", "d3d9.dll", "d3d9_wine.dll")),
       order_("Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "d3d9", "native,builtin") {}
 
+bool ShownWithinFrames(const StandinLog& log, int adapter, const std::function<bool(const Screenshot&)>& shows,
+                       const std::string& artifact) {
+  Screenshot shot;
+  bool shown = false;
+  for (int frame = 0; frame < FramesToShow && !shown && log.WaitForMorePresents(adapter, frame == 0 ? 2 : 1); ++frame) {
+    shot = CaptureScreen();
+    shown = shows(shot);
+  }
+  if (!artifact.empty() && !shot.pixels.empty()) SaveArtifact(shot, artifact);
+  return shown;
+}
+
 bool DrawingShows(const StandinLog& log, const char* artifact) {
-  if (!log.WaitForMorePresents(0, 2)) return false;
-  const Screenshot shot = CaptureScreen();
-  int lit = 0;
-  for (const auto pixel : shot.pixels) lit += pixel != 0 ? 1 : 0;
-  if (artifact) SaveArtifact(shot, artifact);
-  return lit > 500;
+  return ShownWithinFrames(
+      log, 0,
+      [](const Screenshot& shot) {
+        return std::count_if(shot.pixels.begin(), shot.pixels.end(), [](std::uint32_t p) { return p != 0; }) > 500;
+      },
+      artifact ? artifact : "");
 }
 
 std::string SaveArtifact(const Screenshot& shot, const std::string& name) {

@@ -233,9 +233,14 @@ class D3d9Standin {
   bool installed_;
   ScopedRegistryValue order_;
 };
-// Once the main adapter has presented two more frames (under Wine a frame reaches the screen as
-// the next is presented), whether the screen shows something drawn (over 500 lit pixels), in one
-// capture; kept under artifact when one is named.
+// A capture of the screen after each frame the adapter presents, until one shows what is wanted,
+// for at most this many frames: under Wine a frame reaches the screen a present or two after its
+// own, and the first frames of a new full-screen device may never reach it. The last capture is
+// kept under artifact when one is named.
+inline constexpr int FramesToShow = 30;
+bool ShownWithinFrames(const StandinLog& log, int adapter, const std::function<bool(const Screenshot&)>& shows,
+                       const std::string& artifact = "");
+// Whether the main adapter's frames show something drawn (over 500 lit pixels).
 bool DrawingShows(const StandinLog& log, const char* artifact = nullptr);
 
 }  // namespace vizo::winetest

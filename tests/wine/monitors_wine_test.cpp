@@ -90,10 +90,13 @@ class TwoMonitors : public ::testing::Test {
 
   bool StillRunning() { return Drain(window_) && IsWindow(window_) && saver_->Running(); }
 
-  // Small moves where the cursor started (over the secondary monitor unless told), each taken before
-  // the next, until the saver window has received the ten ignored ones.
-  void UseUpTheIgnoredMoves(POINT at = {-1, -1}) {
-    if (at.x < 0) at = onSecondary_;
+  // Where the saver read the cursor as it started, which travel is measured from (X may still have
+  // moved the cursor after it was placed).
+  POINT Anchor() const { return ReadSaverInput(log_.Messages()).anchor; }
+  // Small moves there, each taken before the next, until the saver window has received the ten
+  // ignored ones.
+  void UseUpTheIgnoredMoves() {
+    const POINT at = Anchor();
     for (int move = 0; ReadSaverInput(log_.Messages()).moves.size() < IgnoredMouseMoves; ++move) {
       ASSERT_LT(move, 3 * IgnoredMouseMoves) << "the saver window received " << ReadSaverInput(log_.Messages()).moves.size();
       ASSERT_TRUE(MoveTaken(window_, at.x + (move + 1) % 2, at.y) && StillRunning())
@@ -112,22 +115,21 @@ class TwoMonitors : public ::testing::Test {
     EXPECT_EQ(input.forwardedMoves, input.coverMoves);
   }
 
-  // Once the main device has presented two more frames (under Wine a frame reaches the screen as the
-  // next is presented), and the secondary's too where it draws, one capture: the primary shows
-  // fireworks and the secondary is black, or shows fireworks too, to its last column; where it
-  // draws, it moves: after another frame of its own, another capture differs there.
+  // Within a few frames of the main device (and of the secondary's, where it draws), the primary
+  // shows fireworks and the secondary is black, or shows fireworks too, to its last column; where
+  // it draws, it moves: after another frame of its own, a capture differs there.
   bool Shows(bool secondaryDrawn, const std::string& artifact) const {
-    if (!log_.WaitForMorePresents(0, 2) || (secondaryDrawn && !log_.WaitForMorePresents(1, 2))) return false;
-    const Screenshot shot = CaptureScreen();
     const Area area = MonitorArea(1);
-    const Counts primary = CountPixels(shot, MonitorArea(0));
-    const Counts secondary = CountPixels(shot, area);
-    const Counts lastColumns = CountPixels(shot, {area.left + area.width - 16, area.top, 16, area.height});
-    SaveArtifact(shot, artifact + "-" + LayoutName());
-    if (!ShowsFireworks(primary) || lastColumns.white >= lastColumns.Total() / 2) return false;
-    if (!secondaryDrawn) return IsBlack(secondary);
-    if (!ShowsFireworks(secondary) || !log_.WaitForMorePresents(1, 1)) return false;
-    return CountPixels(CaptureScreen(), area).other != secondary.other;
+    int drawnThere = 0;
+    const bool shown = ShownWithinFrames(log_, secondaryDrawn ? 1 : 0, [&](const Screenshot& shot) {
+      const Counts secondary = CountPixels(shot, area);
+      const Counts lastColumns = CountPixels(shot, {area.left + area.width - 16, area.top, 16, area.height});
+      drawnThere = secondary.other;
+      return ShowsFireworks(CountPixels(shot, MonitorArea(0))) && lastColumns.white < lastColumns.Total() / 2 &&
+             (secondaryDrawn ? ShowsFireworks(secondary) : IsBlack(secondary));
+    }, artifact + "-" + LayoutName());
+    if (!shown || !secondaryDrawn) return shown;
+    return ShownWithinFrames(log_, 1, [&](const Screenshot& shot) { return CountPixels(shot, area).other != drawnThere; });
   }
 
   WhiteDesktop desktop_;
@@ -142,7 +144,7 @@ TEST_F(TwoMonitors, BothGoDarkAndTravelOfFiveOverTheSecondaryCloses) {
   Start();
   EXPECT_TRUE(Shows(false, "two-monitors"));
   UseUpTheIgnoredMoves();
-  MoveThereCloses({onSecondary_.x + 3, onSecondary_.y + 2});
+  MoveThereCloses({Anchor().x + 3, Anchor().y + 2});
   EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor());
 }
 
@@ -209,7 +211,7 @@ TEST_F(TwoMonitors, ADisplaySizeOfItsOwnMovesTheSecondaryAndTheSaverFollows) {
     EXPECT_TRUE(log_.WaitForMessage("WindowsScreenSaverClass", WM_DISPLAYCHANGE));
     EXPECT_EQ(MonitorArea(1).width, secondaryBefore.width);
     EXPECT_TRUE(Shows(*allMonitors == '1', std::string("display-size-all-monitors-") + allMonitors));
-    UseUpTheIgnoredMoves(stays);
+    UseUpTheIgnoredMoves();
     const Area moved = MonitorArea(1);
     MoveThereCloses({GetSystemMetrics(SM_XVIRTUALSCREEN) + moved.left + 100,
                      GetSystemMetrics(SM_YVIRTUALSCREEN) + moved.top + moved.height / 2});
@@ -305,7 +307,7 @@ TEST_F(TwoMonitors, ASecondaryMonitorsFaultsStayOnItWithoutAReport) {
     EXPECT_TRUE(ProcessWindows(saver_->Id(), "#32770", nullptr).empty()) << name << ": a box came";
     EXPECT_TRUE(EachEarlierDeviceResetOnce(log_.Text())) << name << ": " << log_.Text();
     UseUpTheIgnoredMoves();
-    MoveThereCloses({onSecondary_.x + 3, onSecondary_.y + 2});
+    MoveThereCloses({Anchor().x + 3, Anchor().y + 2});
     EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor()) << name;
     ASSERT_TRUE(PlaceCursor(onSecondary_.x, onSecondary_.y));
   }
