@@ -17,9 +17,9 @@ namespace {
 class SaverFault : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_TRUE(InstallInSystemFolder(ProgramDir() + "\\faults\\d3d9.dll", "d3d9.dll", "d3d9_wine.dll"));
     ASSERT_TRUE(InstallInSystemFolder(ProgramDir() + "\\faults\\winmm.dll", "winmm.dll", "winmm_wine.dll"));
   }
+  void SetUp() override { ASSERT_TRUE(standIn_.Installed()); }
   void TearDown() override {
     SetEnvironmentVariableA("VIZO_D3D9_FAULT", nullptr);
     SetEnvironmentVariableA("VIZO_D3D9_ADAPTER", nullptr);
@@ -38,7 +38,7 @@ class SaverFault : public ::testing::Test {
   bool TimerRaisedOnceAndGivenBack() const { return Log(true) == "timeBeginPeriod 1\ntimeEndPeriod 1\n"; }
 
   // For the saver alone: the stand-in in the system folder first, Wine's own behind it.
-  ScopedRegistryValue standIn_{"Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "d3d9", "native,builtin"};
+  D3d9Standin standIn_;
   ScopedRegistryValue winmm_{"Software\\Wine\\AppDefaults\\vizovizo.scr\\DllOverrides", "winmm", "native,builtin"};
   StandinLog log_;
 };
