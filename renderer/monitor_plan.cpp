@@ -44,6 +44,7 @@ std::optional<MonitorRect> WhereNow(const DesktopMonitor& was, const std::vector
     for (const DesktopMonitor& monitor : now) {
       if (monitor.name == was.name) return monitor.rect;
     }
+    return std::nullopt;  // its handle's value may be another monitor's by now
   }
   const int byHandle = IndexOf(now, was.handle);
   if (byHandle >= 0) return now[static_cast<std::size_t>(byHandle)].rect;

@@ -38,8 +38,8 @@ struct MonitorPlan {
 MonitorPlan PlanMonitors(const std::vector<DesktopMonitor>& desktop, const std::vector<MonitorHandle>& adapterMonitors);
 
 // Where a monitor is after the desktop laid the monitors out again (a mode switch moves its
-// neighbours): found by device name, else by handle (Windows may give an old handle's value to
-// another monitor after a change); nothing when it is gone.
+// neighbours): found by device name, and by handle only when it had no name (Windows may give an
+// old handle's value to another monitor after a change); nothing when it is gone.
 std::optional<MonitorRect> WhereNow(const DesktopMonitor& was, const std::vector<DesktopMonitor>& now);
 
 bool Overlap(const MonitorRect& a, const MonitorRect& b);

@@ -209,7 +209,7 @@ std::optional<SceneOwner::DeviceKind> SceneOwner::CreateMainDevice(const Display
   }
   main.presentation.width = desktop.width;
   main.presentation.height = desktop.height;
-  main.presentation.refreshRate = desktop.refreshRate;
+  main.presentation.refreshRate = FullScreenRefreshRate(graphics, 0, desktop, desktop.width, desktop.height);
   camera.SetAspect(static_cast<std::int32_t>(desktop.width), static_cast<std::int32_t>(desktop.height));
   return CreateWithFallbacks(0, main.presentation, Best);
 }

@@ -176,6 +176,10 @@ std::vector<std::string> FrameCalls(std::initializer_list<int> slots, int recove
   return calls;
 }
 
+int CountOf(const std::vector<std::string>& calls, const std::string& call) {
+  return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+}
+
 struct Scene : ::testing::Test {
   FakeGraphics graphics;
   SceneOwner owner{graphics, Record};
@@ -183,11 +187,7 @@ struct Scene : ::testing::Test {
     g_reports.clear();
     TakeSettings(owner, graphics, 800, 600);
   }
-  int Count(const std::string& call) const {
-    int n = 0;
-    for (const auto& c : graphics.calls) n += c == call ? 1 : 0;
-    return n;
-  }
+  int Count(const std::string& call) const { return CountOf(graphics.calls, call); }
 };
 
 TEST_F(Scene, FullScreenUsesTheDisplaySettingWindowedTheWindowSize) {
@@ -221,13 +221,19 @@ TEST_F(Scene, FullScreenRefreshRateIsOneTheAdapterListsForTheSize) {
     std::uint32_t desktopRate;
     std::vector<std::uint32_t> listedAt800;  // rates listed at the 800 x 600 of the Display setting
     std::uint32_t used;
+    // A Display size of 1280 x 1024 instead, which the adapter neither lists nor takes: the main
+    // device falls back to the desktop's size, at the rate the same rule gives there.
+    bool unlistedSize = false;
   } cases[] = {
       {"the desktop's", 75, {60, 75, 85}, 75},
+      {"the desktop's, however slow", 2, {2, 60}, 2},
       {"the fastest below the desktop's", 144, {60, 75, 160}, 75},
       {"only faster ones: the slowest", 60, {85, 75}, 75},
       {"none at that size: the adapter's default", 144, {}, 0},
       {"the desktop's is the hardware default (0): kept", 0, {60, 75}, 0},
       {"the desktop's is the hardware default (1): kept", 1, {60, 75}, 0},
+      {"falling back to the desktop's size, at its default (1): kept", 1, {60, 75}, 0, true},
+      {"falling back to the desktop's size, at its rate", 75, {60, 75}, 75, true},
   };
   for (const auto& c : cases) {
     FakeGraphics fresh;
@@ -238,9 +244,11 @@ TEST_F(Scene, FullScreenRefreshRateIsOneTheAdapterListsForTheSize) {
     fresh.adapters = 2;
     fresh.modes[1] = {800, 600, c.desktopRate, X8R8G8B8};
     fresh.otherListed[1] = fresh.listed;
+    if (c.unlistedSize) fresh.refusedWidths = {1280};
     SceneOwner scene{fresh, Record};
-    TakeSettings(scene, fresh, 800, 600);
+    TakeSettings(scene, fresh, c.unlistedSize ? 1280 : 800, c.unlistedSize ? 1024 : 600);
     ASSERT_TRUE(scene.InitDevice(std::pair{1024, 768})) << c.name;
+    EXPECT_EQ(fresh.lastCreated.width, c.unlistedSize ? 1024u : 800u) << c.name;
     EXPECT_EQ(fresh.lastCreated.refreshRate, c.used) << c.name;
     ASSERT_EQ(fresh.secondaries.size(), 1u) << c.name;
     EXPECT_EQ(fresh.secondaries[0].refreshRate, c.used) << c.name;
@@ -494,10 +502,34 @@ TEST_F(Scene, TheCoversFollowTheirMonitorsWhenTheDesktopMovesThem) {
        {primary, secondary},
        {{100, "DISPLAY1", switched, true}, {555, "DISPLAY2", moved, false}},
        {{1, moved}}},
-      {"the same handle, no device name",
+      // A monitor that had a name is never found by its handle, whose value may be another's now.
+      {"its name gone, its handle now a nameless monitor's: the cover stays",
        {primary, secondary},
        {{100, "DISPLAY1", switched, true}, {101, "", moved, false}},
+       {{1, secondary.rect}}},
+      {"its name gone, its handle now another named monitor's: the cover stays",
+       {primary, secondary},
+       {{100, "DISPLAY1", switched, true}, {101, "DISPLAY3", moved, false}},
+       {{1, secondary.rect}}},
+      {"listed before the main one", {primary, secondary}, {{101, "DISPLAY2", moved, false}, {100, "DISPLAY1", switched, true}},
        {{1, moved}}},
+      {"nameless, listed before the main one: found by its handle",
+       {primary, namelessSecondary},
+       {{101, "", moved, false}, {100, "DISPLAY1", switched, true}},
+       {{1, moved}}},
+      // Monitors edge to edge with the main one don't overlap it, on any side.
+      {"left of the main one, its right edge on the main's left",
+       {primary, {101, "DISPLAY2", {-1024, 0, 0, 768}, false}},
+       {{100, "DISPLAY1", switched, true}, {101, "DISPLAY2", {-1024, 100, 0, 868}, false}},
+       {{1, {-1024, 100, 0, 868}}}},
+      {"below the main one, its top on the main's bottom",
+       {primary, {101, "DISPLAY2", {0, 768, 1024, 1536}, false}},
+       {{100, "DISPLAY1", switched, true}, {101, "DISPLAY2", {0, 600, 1024, 1368}, false}},
+       {{1, {0, 600, 1024, 1368}}}},
+      {"above the main one, its bottom on the main's top",
+       {primary, {101, "DISPLAY2", {0, -768, 1024, 0}, false}},
+       {{100, "DISPLAY1", switched, true}, {101, "DISPLAY2", {100, -768, 1124, 0}, false}},
+       {{1, {100, -768, 1124, 0}}}},
       {"its old handle now the main monitor's: found by its name",
        {primary, secondary},
        {{101, "DISPLAY1", switched, true}, {555, "DISPLAY2", moved, false}},
@@ -515,6 +547,10 @@ TEST_F(Scene, TheCoversFollowTheirMonitorsWhenTheDesktopMovesThem) {
        {namelessPrimary, namelessSecondary},
        {{101, "", switched, true}, {555, "", moved, false}},
        {{1, secondary.rect}}},
+      {"nameless, three: the second's handle now the main's, the third still follows",
+       {namelessPrimary, namelessSecondary, {102, "", third.rect, false}},
+       {{101, "", switched, true}, {555, "", moved, false}, {102, "", {1824, 0, 2848, 768}, false}},
+       {{1, secondary.rect}, {2, {1824, 0, 2848, 768}}}},
   };
   for (const auto& c : cases) {
     for (const bool allMonitors : {false, true}) {
@@ -538,6 +574,7 @@ TEST_F(Scene, TheCoversFollowTheirMonitorsWhenTheDesktopMovesThem) {
         if (preview) {
           ASSERT_TRUE(scene.InitDevice(std::pair{2048, 768})) << c.name;
           ASSERT_TRUE(scene.InitDevice(std::pair{152, 112}, SaverWindowKind::Child)) << c.name;
+          EXPECT_TRUE(scene.covered.empty()) << c.name;
         } else {
           scene.EndBlanking();
         }
@@ -616,6 +653,10 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
     SceneOwner scene{fresh, Record};
     TakeSettings(scene, fresh, 800, 600, true);
     ASSERT_TRUE(scene.InitDevice(std::pair{1024, 768})) << c.name;
+    // A monitor whose clear failed at set-up isn't presented there.
+    for (const int slot : c.failingClears) {
+      EXPECT_EQ(CountOf(fresh.calls, "present " + std::to_string(slot)), 0) << c.name;
+    }
     // Each at its own mode and shape; the Display setting stays the main monitor's.
     EXPECT_EQ(scene.views[0].presentation.width, 800u);
     EXPECT_FLOAT_EQ(scene.views[0].aspect, 800.0f / 600.0f);
@@ -660,6 +701,14 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
     EXPECT_EQ(roles, c.roles) << c.name;
     EXPECT_EQ(scene.DrawingViews(), std::count(roles.begin(), roles.end(), Draw)) << c.name;
     EXPECT_TRUE(g_reports.empty()) << c.name;
+    // The end: every device, the main one last, and nothing left to draw.
+    fresh.calls.clear();
+    scene.End();
+    ASSERT_FALSE(fresh.calls.empty());
+    EXPECT_EQ(fresh.calls.back(), "release 0") << c.name;
+    EXPECT_TRUE(scene.views.empty()) << c.name;
+    EXPECT_EQ(scene.DrawingViews(), 0) << c.name;
+    EXPECT_FALSE(scene.hasDevice) << c.name;
     // A preview is one view, whatever the setting.
     ASSERT_TRUE(scene.InitDevice(std::pair{152, 112}, SaverWindowKind::Child));
     EXPECT_EQ(scene.views.size(), 1u);
