@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -101,6 +102,27 @@ TEST(HanabiAnimation, FirstDrawOfTheProcess) {
   EXPECT_FLOAT_EQ(first.lightColor[1], 252.489044f);
   EXPECT_FLOAT_EQ(first.lightColor[2], 242.562912f);
   EXPECT_EQ(first.lightColor[3], 255);
+}
+
+// The colour phase starts at the generator's first number times 1000, modulo 10,080,000, moves on
+// by 2 before each call uses it, and starts again at 0 once it has passed 10,080,000.
+TEST(HanabiAnimation, TheColourPhaseStartsFromTheSeedAndWrapsOncePastTheCycle) {
+  const struct {
+    std::uint32_t seed;
+    std::int64_t callsBefore;
+    std::vector<std::int32_t> phases;  // of the calls that follow
+  } cases[] = {
+      {3076, 0, {3002, 3004}},  // first number 10083: 10,083,000 is 3000 past the cycle
+      {1, 5019499, {10080000, 0, 2, 4}},  // from 41,000: 10,080,000 at call 5,019,500
+  };
+  for (const auto& c : cases) {
+    HanabiAnimation animation(NoClock);
+    animation.SetSeed(c.seed);
+    for (std::int64_t call = 0; call < c.callsBefore; ++call) animation.Next(1, 0);
+    for (const std::int32_t phase : c.phases) {
+      EXPECT_EQ(animation.Next(1, 0).lightColor, LightColourAt(phase)) << c.seed << ": phase " << phase;
+    }
+  }
 }
 
 TEST(HanabiAnimation, SizeWrapsEvery1000CallsInFloatArithmetic) {

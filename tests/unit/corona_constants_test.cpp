@@ -20,9 +20,10 @@ TEST(CoronaConstants, PolynomialStaysWithin1e4OfSineAndCosine) {
 }
 
 TEST(CoronaConstants, KeptTurnValuesAreThoseOfTheAngleAsked) {
-  // The spin's angles twice in order (the second time each is the slot after the last), then
-  // others that land in their slots (a hair off, a turn on, negative), asked in turns so that each
-  // takes a slot another one filled; then angles no slot fits.
+  // From an empty cache: the spin's angles twice in order (the second time each is the slot after
+  // the last), then others that land in their slots (a hair off, a turn on, negative), asked in
+  // turns so that each takes a slot another one filled; then angles no slot fits.
+  g_turnCache = TurnCache{};
   std::vector<float> turns;
   for (int i = 0; i < 2 * 252; ++i) turns.push_back(static_cast<float>(i % 252 * (1.0 / 252) * 6.2831854820251465));
   for (int i = 0; i < 252; i += 7) {
@@ -41,7 +42,12 @@ TEST(CoronaConstants, KeptTurnValuesAreThoseOfTheAngleAsked) {
       EXPECT_EQ(kept.sine, sine) << turn;
       EXPECT_EQ(kept.cosine, cosine) << turn;
     }
+    EXPECT_LT(g_turnCache.lastIndex, g_turnCache.slots.size()) << turn;
   }
+  // Step 256 of 252 a turn (a turn and four steps on) takes slot 0, not one past the last.
+  g_turnCache = TurnCache{};
+  CoronaTurnValues(static_cast<float>(256 * 6.283185307179586 / 252));
+  EXPECT_EQ(g_turnCache.lastIndex, 0u);
 }
 
 TEST(CoronaConstants, WorkedExample) {

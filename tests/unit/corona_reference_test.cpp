@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <limits>
 
 #include "renderer/corona_reference.h"
+#include "renderer/hanabi_animation.h"
+#include "renderer/orbit_camera.h"
+#include "renderer/reference_frame.h"
 
 namespace vizo::renderer {
 namespace {
@@ -50,6 +56,41 @@ Extent LitExtent(const Image& frame) {
     }
   }
   return e;
+}
+
+// A whole frame is its calls' sprites drawn through the camera's view-projection with pull 1 and
+// the picture's aspect, numbers set here rather than taken from the view that the saver's painter
+// and the reference frame share: a wrong one there would pass their comparison under Wine.
+TEST(CoronaReference, AFrameIsItsSpritesThroughTheCamerasProjectionPullAndAspect) {
+  OrbitCamera camera;
+  camera.SetAspect(160, 120);
+  camera.Update();
+  std::array<MipTexture, 7> textures;
+  for (std::size_t slot = 0; slot < textures.size(); ++slot) {
+    textures[slot] = Flat(Rgb(40, 30 + static_cast<int>(slot) * 20, 60));
+  }
+  const auto noClock = []() -> std::uint32_t { return 0; };
+  HanabiAnimation frameCalls(noClock), spriteCalls(noClock);
+  frameCalls.SetSeed(1);
+  spriteCalls.SetSeed(1);
+  Image frame(160, 120), sprites(160, 120);
+  DrawReferenceFrame(&frame, camera, frameCalls, 1, textures);
+  CoronaParameters p;
+  p.viewProjection = camera.ViewProjection();
+  p.pull = 1;
+  p.aspect = 4.0f / 3.0f;
+  for (int i = 0; i < 1000; ++i) {
+    const SpriteDraw d = spriteCalls.Next(1, i);
+    if (!d.draws) continue;
+    p.coronaExp = d.coronaExp;
+    p.coronaSize = d.coronaSize;
+    p.turn = d.turn;
+    p.centre = d.pos0;
+    p.lightColor = d.lightColor;
+    DrawCoronaSprite(sprites, p, textures[static_cast<std::size_t>(d.textureSlot)]);
+  }
+  EXPECT_GT(LitExtent(sprites).lit, 1000);
+  EXPECT_TRUE(frame.pixels == sprites.pixels);
 }
 
 TEST(CoronaReference, SpriteIsSquareInPixelsWhenAspectMatchesTheFrame) {
