@@ -42,9 +42,13 @@ int Shell::RunSaverWindow(WindowHandle parent) {
     if (!state.previewMode) os.SetForegroundWindow(state.saverWindow);
     // A broken queue must not look like a normal close.
     quitCode = os.RunMessageLoop().value_or(BrokenLoopExitCode);
+    // A report, or a broken queue, ends the loop with the window still there: it goes as a close
+    // takes it, and its scene with it (devices, the desktop's mode, helper threads).
+    if (os.IsWindow(state.saverWindow)) os.DestroySaverWindow(state.saverWindow);
   } else {
-    // Gone while its failed start was being reported (input closed it under the box): a failure.
-    quitCode = os.ReportedQuitCode().value_or(0);
+    // Never made, or gone while its failed start was being reported (input closed it under the
+    // box): a failure either way, the report's code if one asked.
+    quitCode = os.ReportedQuitCode().value_or(NoWindowExitCode);
   }
   UnloadPasswordVerifier();
   return quitCode;

@@ -40,6 +40,7 @@ class ShellPlatform {
   virtual WindowHandle CreateSaverWindow(const SaverWindowLayout& layout) = 0;
   // The quit code; nothing when the message queue itself failed.
   virtual std::optional<int> RunMessageLoop() = 0;
+  virtual void DestroySaverWindow(WindowHandle window) = 0;
   // The code an error report asked to quit with, from the moment its box opens; nothing before any.
   virtual std::optional<int> ReportedQuitCode() = 0;
   virtual MessageId RegisterAutoPlayMessage() = 0;

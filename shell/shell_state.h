@@ -10,6 +10,7 @@ inline constexpr std::uint32_t VerifyRetryInterval = 200;  // milliseconds
 inline constexpr std::uint32_t NoVerifyYet = 0xFFFFFFFF;
 inline constexpr std::uint8_t AcLineUnknown = 255;
 inline constexpr int BrokenLoopExitCode = -1;
+inline constexpr int NoWindowExitCode = 1;  // the saver window could not be made
 
 struct ShellState {
   ModuleHandle instance = 0;

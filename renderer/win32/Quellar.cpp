@@ -33,6 +33,14 @@ void StartScene(HWND window) {
 
 }  // namespace
 
+void EndSaverScene() { vizo::renderer::win32::TheScreenMain().End(); }
+
+void WaitForSaverThreads() {
+  // Long enough for the images of the slowest machine; a thread stuck behind the fault is left.
+  constexpr DWORD ImagesMs = 2000;
+  vizo::renderer::win32::TheScreenMain().painter.WaitForImages(ImagesMs);
+}
+
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:

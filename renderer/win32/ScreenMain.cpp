@@ -331,7 +331,10 @@ bool ScreenMain::InitDevice(HWND window) {
 }
 
 bool ScreenMain::InitPainter() {
-  if (!scene.hasDevice) return true;  // an empty preview pane: nothing to draw into
+  if (!scene.hasDevice) {  // an empty preview pane: nothing to draw into
+    painter.DiscardImages();
+    return true;
+  }
   const bool made = SUCCEEDED(painter.Init(graphics.Device()));
   if (!made) vizo::win32::ReportError(__FILE__, reports::ScreenMain::NoPainter);
   // Every monitor that draws has its painter, or is black, whatever became of the main one's.

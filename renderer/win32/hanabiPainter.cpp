@@ -3,7 +3,10 @@
 
 #include <windows.h>
 
+#include <process.h>
+
 #include <cstring>
+#include <utility>
 
 #include "gfxutil/win32/texture_from_resource.h"
 #include "renderer/corona_effect.h"
@@ -82,7 +85,7 @@ HRESULT HanabiPainter::CreateEffect(IDirect3DDevice9* device) {
   return S_OK;
 }
 
-DWORD WINAPI HanabiPainter::PrepareAll(void* painter) {
+unsigned __stdcall HanabiPainter::PrepareAll(void* painter) {
   auto& self = *static_cast<HanabiPainter*>(painter);
   for (size_t slot = 0; slot < self.prepared_.size(); ++slot) {
     try {
@@ -96,26 +99,36 @@ DWORD WINAPI HanabiPainter::PrepareAll(void* painter) {
 }
 
 void HanabiPainter::PrepareImages(HMODULE resources) {
-  JoinPreparation();
+  DiscardImages();
   preparedFrom_ = resources;
-  for (auto& images : prepared_) images.reset();
-  preparing_ = CreateThread(nullptr, 0, PrepareAll, this, 0, nullptr);
+  // The runtime's own start: the thread allocates with it. Without a thread, Init makes every image.
+  preparing_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, PrepareAll, this, 0, &preparingId_));
 }
 
-void HanabiPainter::JoinPreparation() {
-  if (!preparing_) return;
-  WaitForSingleObject(preparing_, INFINITE);
+bool HanabiPainter::WaitForImages(DWORD milliseconds) {
+  if (!preparing_) return true;
+  if (preparingId_ == GetCurrentThreadId()) return false;
+  if (WaitForSingleObject(preparing_, milliseconds) != WAIT_OBJECT_0) return false;
   CloseHandle(preparing_);
   preparing_ = nullptr;
+  return true;
+}
+
+void HanabiPainter::JoinPreparation() { WaitForImages(INFINITE); }
+
+void HanabiPainter::DiscardImages() {
+  if (WaitForImages(INFINITE)) prepared_ = {};
 }
 
 HRESULT HanabiPainter::Init(IDirect3DDevice9* device, HMODULE resources) {
   JoinPreparation();
   const bool usePrepared = preparedFrom_ == resources;
+  // Taken whole: what no texture takes is freed as Init returns, whichever way.
+  auto prepared = std::exchange(prepared_, {});
   if (FAILED(CreateQuad(device))) return E_FAIL;
   for (size_t slot = 0; slot < textures.size(); ++slot) {
     // What was prepared, where the device takes it as it is; else made again to fit the device.
-    auto& images = prepared_[slot];
+    auto& images = prepared[slot];
     const bool made = usePrepared && images && SUCCEEDED(gfx::win32::CreateTextureFromLevels(device, *images, &textures[slot]));
     images.reset();
     if (!made && FAILED(gfx::win32::CreateTextureFromResource(device, resources, TextureNames[slot], &textures[slot]))) {
@@ -173,7 +186,7 @@ HRESULT HanabiPainter::End() {
 }
 
 void HanabiPainter::Release() {
-  JoinPreparation();
+  DiscardImages();
   effect.reset();
   ReleaseOnce(quad);
   for (auto& texture : textures) ReleaseOnce(texture);

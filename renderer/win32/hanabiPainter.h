@@ -41,10 +41,15 @@ struct HanabiPainter {
   HanabiPainter() = default;
   HanabiPainter(const HanabiPainter&) = delete;
   HanabiPainter& operator=(const HanabiPainter&) = delete;
+  ~HanabiPainter() { DiscardImages(); }  // the image thread writes into this painter
 
   // Starts the processor's share of the sprite textures (decoding, scaling, mipmaps) on a thread of
-  // its own, while Direct3D and the device start; Init takes what it made.
+  // its own, while Direct3D and the device start; Init takes what it made and frees the rest.
   void PrepareImages(HMODULE resources = nullptr);
+  // Waits for the image thread and frees what it made: there will be no Init to take it.
+  void DiscardImages();
+  // Waits at most this long for the image thread (never on the thread itself); true once it ended.
+  bool WaitForImages(DWORD milliseconds);
   HRESULT Init(IDirect3DDevice9* device, HMODULE resources = nullptr);
   // Around a device reset: the quad (default pool) and the effect (device state) go and come back;
   // the managed textures stay.
@@ -58,13 +63,15 @@ struct HanabiPainter {
     Draw(device, PainterAnimation().Next(spacing, i));
   }
   HRESULT End();
+  // Everything the painter holds, the images being prepared included.
   void Release();
 
  private:
-  static DWORD WINAPI PrepareAll(void* painter);
+  static unsigned __stdcall PrepareAll(void* painter);
   void JoinPreparation();
 
   HANDLE preparing_ = nullptr;
+  unsigned preparingId_ = 0;
   HMODULE preparedFrom_ = nullptr;
   std::array<std::optional<std::vector<gfx::Image>>, 7> prepared_;  // by slot; empty if not made
 

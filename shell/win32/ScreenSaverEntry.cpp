@@ -29,13 +29,11 @@ int SaverMain(HINSTANCE instance, const char* tail) {
   shell.state.instance = reinterpret_cast<shell::ModuleHandle>(instance);
   shell.state.win9xFamily = IsWindows9xFamily();
 
-  const int result = RunGuarded([tail] { return TheShell().RunMode(tail); }, [] {
+  return RunGuarded([tail] { return TheShell().RunMode(tail); }, [] {
     TheShell().SetSaverRunning(false);
     RestoreTimerResolution();
+    WaitForSaverThreads();
   });
-  // A report ends the saver's loop with its window still there.
-  RestoreTimerResolution();
-  return result;
 }
 
 }  // namespace vizo::win32

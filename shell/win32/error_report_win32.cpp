@@ -15,6 +15,7 @@ HHOOK g_raiseHook = nullptr;
 HHOOK g_previewHook = nullptr;
 bool g_raised = false;
 HWND g_pane = nullptr;  // a preview's pane; null in every other mode
+void (*g_endScene)() = nullptr;  // what the preview window's destruction would end
 bool g_askedToQuit = false;
 UINT_PTR g_quitTimer = 0;  // a report's quit request, not posted yet
 
@@ -34,9 +35,11 @@ bool PaneGone() {
   return !holdsOurs;
 }
 
-// Ends the process as it stands: its windows, the box among them, go with it rather than being taken
-// down one by one (hiding a top-level window can wait on the desktop, up to 2 s under Wine).
+// Ends the process with the scene ended as the window's destruction ends it, but its windows, the
+// box among them, go with the process rather than being taken down one by one (hiding a top-level
+// window can wait on the desktop, up to 2 s under Wine).
 [[noreturn]] void EndNow() {
+  if (g_endScene) g_endScene();
   RestoreTimerResolution();
   TerminateProcess(GetCurrentProcess(), static_cast<UINT>(ReportQuitCode));
   ExitProcess(static_cast<UINT>(ReportQuitCode));  // not reached
@@ -84,7 +87,10 @@ LRESULT CALLBACK WatchPreviewWindow(int code, WPARAM wParam, LPARAM lParam) {
 
 shell::Language UserLanguage() { return shell::LanguageOf(GetUserDefaultUILanguage()); }
 
-void EndReportsWithPane(HWND pane) { g_pane = pane; }
+void EndReportsWithPane(HWND pane, void (*endScene)()) {
+  g_pane = pane;
+  g_endScene = endScene;
+}
 
 bool ReportAskedToQuit() { return g_askedToQuit; }
 

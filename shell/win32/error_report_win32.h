@@ -24,7 +24,8 @@ constexpr int ReportQuitCode = 1;
 // A preview's reports live only as long as its pane (the display settings destroy the pane when the
 // user picks another saver or closes them, and nobody would answer a box left behind): once the
 // pane is gone, a report's box closes at once, no later report is shown, and the process ends with
-// the code a report asks to quit with, 1.
-void EndReportsWithPane(HWND pane);
+// the code a report asks to quit with, 1, once endScene has ended what the preview's window would
+// have ended at its destruction.
+void EndReportsWithPane(HWND pane, void (*endScene)());
 
 }  // namespace vizo::win32

@@ -25,6 +25,13 @@ void SetSaverRunning(bool running);
 // Supplied by the program: its own saver procedure, between the two above.
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Supplied by the program, for the ways out that end the process without the saver window's
+// destruction: EndSaverScene ends what that destruction ends (painters, devices, the desktop's
+// mode, helper threads), and may run again after it; after a fault, WaitForSaverThreads only gives
+// the helper threads a while to end (the devices may be where the fault came from).
+void EndSaverScene();
+void WaitForSaverThreads();
+
 // Supplied by the settings dialog.
 int BeforeSettingsDialog(HINSTANCE instance);
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

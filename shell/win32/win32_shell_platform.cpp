@@ -107,7 +107,7 @@ bool Win32ShellPlatform::RegisterSaverClass() {
 
 WindowHandle Win32ShellPlatform::CreateSaverWindow(const SaverWindowLayout& layout) {
   // The scene starts, and may report, inside the window's creation.
-  if (layout.parent != 0) EndReportsWithPane(ToHwnd(layout.parent));
+  if (layout.parent != 0) EndReportsWithPane(ToHwnd(layout.parent), ::EndSaverScene);
   return ToHandle(::CreateWindowExA(layout.exStyle, SaverClassName, layout.title, layout.style, layout.x, layout.y,
                                     layout.width, layout.height, ToHwnd(layout.parent), nullptr, SaverInstance(),
                                     nullptr));
@@ -127,6 +127,8 @@ std::optional<int> Win32ShellPlatform::RunMessageLoop() {
   if (got < 0) return std::nullopt;
   return ReportedQuitCode().value_or(static_cast<int>(message.wParam));
 }
+
+void Win32ShellPlatform::DestroySaverWindow(WindowHandle window) { ::DestroyWindow(ToHwnd(window)); }
 
 std::optional<int> Win32ShellPlatform::ReportedQuitCode() {
   return ReportAskedToQuit() ? std::optional(ReportQuitCode) : std::nullopt;

@@ -21,6 +21,7 @@ class Win32ShellPlatform final : public shell::ShellPlatform {
   bool RegisterSaverClass() override;
   shell::WindowHandle CreateSaverWindow(const shell::SaverWindowLayout& layout) override;
   std::optional<int> RunMessageLoop() override;
+  void DestroySaverWindow(shell::WindowHandle window) override;
   std::optional<int> ReportedQuitCode() override;
   shell::MessageId RegisterAutoPlayMessage() override;
 

@@ -97,6 +97,9 @@ class FakeShellPlatform final : public ShellPlatform {
     calls.push_back("RunMessageLoop");
     return loopQuitCode;
   }
+  void DestroySaverWindow(WindowHandle window) override {
+    calls.push_back("DestroySaverWindow " + std::to_string(window));
+  }
   std::optional<int> ReportedQuitCode() override { return reportedQuitCode; }
   MessageId RegisterAutoPlayMessage() override { return autoPlayId; }
 
