@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <cmath>
 #include <cstdio>
@@ -209,6 +210,35 @@ TEST_F(FireworksFrames, TheFrameBenchmarkComputesThePaintersConstants) {
       ASSERT_FLOAT_EQ(benchmark[draw][lane], painted[draw][lane]) << "draw " << draw << ", lane " << lane;
     }
   }
+}
+
+// However a painter ends without drawing (a failed device, the reports, a pane gone), the thread
+// making its images has ended by then: the process may end right after, and a thread ended with it
+// may hold the heap's lock.
+TEST(PainterImages, EveryEndOfAPainterWaitsForItsImageThread) {
+  HMODULE saver = LoadLibraryExA(SaverPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(saver, nullptr);
+  const struct {
+    const char* end;
+    void (*run)(std::optional<renderer::win32::HanabiPainter>&);
+  } ends[] = {{"Release", [](auto& painter) { painter->Release(); }},
+              {"DiscardImages", [](auto& painter) { painter->DiscardImages(); }},
+              {"its destruction", [](auto& painter) { painter.reset(); }}};
+  for (const auto& e : ends) {
+    std::optional<renderer::win32::HanabiPainter> painter(std::in_place);
+    const std::set<DWORD> before = ThreadsOfThisProcess();
+    painter->PrepareImages(saver);
+    std::vector<DWORD> started;
+    std::ranges::set_difference(ThreadsOfThisProcess(), before, std::back_inserter(started));
+    ASSERT_LE(started.size(), 1u) << e.end;  // none: the images were made already
+    HANDLE thread = started.empty() ? nullptr : OpenThread(SYNCHRONIZE, FALSE, started.front());
+    e.run(painter);
+    if (thread) {
+      EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0) << e.end;
+      CloseHandle(thread);
+    }
+  }
+  FreeLibrary(saver);
 }
 
 }  // namespace
