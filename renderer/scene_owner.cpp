@@ -229,18 +229,27 @@ void SceneOwner::FollowLayout() {
   }
 }
 
-void SceneOwner::EndBlanking() {
+void SceneOwner::ReleaseSecondaryDevices() {
   for (std::size_t slot = 1; slot < views.size(); ++slot) {
     graphics.ReleaseDevice(static_cast<int>(slot));
     views[slot] = View{};
   }
+}
+
+void SceneOwner::Uncover() {
   graphics.UncoverMonitors();
   covered.clear();
 }
 
+void SceneOwner::EndBlanking() {
+  ReleaseSecondaryDevices();
+  Uncover();
+}
+
 void SceneOwner::End() {
-  EndBlanking();
+  ReleaseSecondaryDevices();
   graphics.ReleaseDevice(0);
+  Uncover();
   views.clear();
   hasDevice = false;
 }

@@ -152,13 +152,17 @@ struct SceneOwner {
   void FollowLayout();
   // The other monitors are given back.
   void EndBlanking();
-  // The saver window goes: the other monitors are given back, then the main device goes, before
-  // anyone puts the desktop's mode back (Windows does so itself as the last full-screen device goes;
-  // put back under a live device, the mode would leave it lost and switch the monitor twice).
+  // The saver window goes: the other monitors' devices go, then the main device, before anyone puts
+  // the desktop's mode back (Windows does so itself as the last full-screen device goes; put back
+  // under a live device, the mode would leave it lost and switch the monitor twice); the covers go
+  // last, with no device left (destroying a window beside a live full-screen device now and then
+  // never returned under Wine).
   void End();
 
  private:
   void SetUpSecondaryMonitors();
+  void ReleaseSecondaryDevices();
+  void Uncover();
   void ResetEarlierDevices();
   void RenderView(int slot, FrameContent& content, bool& advanced);
   void StopDrawing(int slot, FrameContent& content);

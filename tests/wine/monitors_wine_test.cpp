@@ -108,7 +108,7 @@ class TwoMonitors : public ::testing::Test {
   // it started, after the ignored ones), whichever window the move reached first.
   void MoveThereCloses(POINT at) {
     MoveCursorTo(at.x, at.y);
-    EXPECT_EQ(saver_->WaitForExit(), 0u);
+    EXPECT_EQ(saver_->WaitForExit(), 0u) << log_.Text();
     const SaverInput input = ReadSaverInput(log_.Messages());
     EXPECT_TRUE(input.ClosedOnTheRulesMove()) << input.Described();
     // A cover hands every move on: the saver counts the moves of all monitors once.
@@ -293,6 +293,7 @@ TEST_F(TwoMonitors, ASecondaryMonitorsFaultsStayOnItWithoutAReport) {
   SetEnvironmentVariableA("VIZO_D3D9_ADAPTER", "1");
   for (const auto& c : cases) {
     const std::string name = std::string(c.fault) + (c.allMonitors ? ", on" : ", off");
+    SCOPED_TRACE(name);
     log_.Clear();
     SetEnvironmentVariableA("VIZO_D3D9_FAULT", (std::string("windows-rules ") + c.fault).c_str());
     RemoveSettings();
