@@ -241,11 +241,6 @@ void SceneOwner::Uncover() {
   covered.clear();
 }
 
-void SceneOwner::EndBlanking() {
-  ReleaseSecondaryDevices();
-  Uncover();
-}
-
 void SceneOwner::End() {
   ReleaseSecondaryDevices();
   graphics.ReleaseDevice(0);

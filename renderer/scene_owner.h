@@ -150,8 +150,6 @@ struct SceneOwner {
   // The desktop laid its monitors out again: every cover, and the view presenting into it, goes to
   // where its monitor is now.
   void FollowLayout();
-  // The other monitors are given back.
-  void EndBlanking();
   // The saver window goes: the other monitors' devices go, then the main device, before anyone puts
   // the desktop's mode back (Windows does so itself as the last full-screen device goes; put back
   // under a live device, the mode would leave it lost and switch the monitor twice); the covers go

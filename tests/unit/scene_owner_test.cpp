@@ -576,7 +576,7 @@ TEST_F(Scene, TheCoversFollowTheirMonitorsWhenTheDesktopMovesThem) {
           ASSERT_TRUE(scene.InitDevice(std::pair{152, 112}, SaverWindowKind::Child)) << c.name;
           EXPECT_TRUE(scene.covered.empty()) << c.name;
         } else {
-          scene.EndBlanking();
+          scene.End();
         }
         fresh.laterDesktop = c.later;
         fresh.calls.clear();
