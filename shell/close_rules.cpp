@@ -17,12 +17,22 @@ LResult Shell::SaverClassProc(WindowHandle window, MessageId message, WParam wPa
         }
       }
       state.anchorCursor = os.CursorPos();
-      if (!state.previewMode) os.HideCursor();
+      if (!state.previewMode) {
+        os.HideCursor();
+        // Only a full-screen saver stops drawing with the display: a preview is seen on a lit one.
+        if (state.displayNotices != DisplayNotices::None) {
+          state.displayRegistration = os.RegisterDisplayNotices(window, state.displayNotices);
+        }
+      }
       break;
     }
     case msg::Destroy:
       if (state.imeModule != 0 && state.associateContext != 0 && state.savedInputContext != 0) {
         os.CallImmAssociateContext(state.associateContext, window, state.savedInputContext);
+      }
+      if (state.displayRegistration != 0) {
+        os.UnregisterDisplayNotices(state.displayRegistration);
+        state.displayRegistration = 0;
       }
       // A report's request stands: a 0 in the queue would also end the report boxes still to come.
       if (!os.ReportedQuitCode()) os.PostQuit(0);
@@ -64,8 +74,12 @@ LResult Shell::SaverClassProc(WindowHandle window, MessageId message, WParam wPa
           break;
       }
       break;
+    case msg::PowerBroadcast:
+      if (wParam == pbt::PowerSettingChange && !state.previewMode) FollowDisplay(window, lParam);
+      break;
     case msg::Timer:
-      if (state.closeGranted) return 0;  // no more frames once closing
+      // No more frames once closing, nor while the display is dark (a tick may still be queued).
+      if (state.closeGranted || state.displayDark) return 0;
       os.YieldTimeSlice();
       break;
     default:
@@ -132,8 +146,22 @@ bool Shell::MouseTravelCloses() {
   return true;
 }
 
+void Shell::FollowDisplay(WindowHandle window, LParam notice) {
+  // lParam points at the notice in this process; whatever it says that names no state changes nothing.
+  const std::optional<DisplayState> display = ReadDisplayNotice(reinterpret_cast<const void*>(notice));
+  if (!display) return;
+  const bool dark = *display == DisplayState::Off;
+  if (dark == state.displayDark) return;
+  state.displayDark = dark;
+  os.PauseFrames(window, dark);
+}
+
 bool Shell::PowerBroadcastCloses(WParam event, LParam flags) {
   switch (event) {
+    case pbt::PowerSettingChange:
+      // Sent only to a window that registered, one at once with the display's state and one at each
+      // change: the display going dark pauses the frames rather than ending the saver.
+      return false;
     case pbt::ResumeCritical:
     case pbt::ResumeSuspend:
     case pbt::ResumeStandby:

@@ -42,6 +42,7 @@ struct Shell {
  private:
   void PostClose(WindowHandle window) { os.PostToWindow(window, msg::Close, 0, 0); }
   bool MouseTravelCloses();
+  void FollowDisplay(WindowHandle window, LParam notice);
   bool PowerBroadcastCloses(WParam event, LParam flags);
   LResult DefaultTail(WindowHandle window, MessageId message, WParam wParam, LParam lParam);
 };

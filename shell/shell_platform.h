@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "display_notice.h"
 #include "shell_types.h"
 
 namespace vizo::shell {
@@ -59,6 +60,12 @@ class ShellPlatform {
   virtual ScreenPoint CursorPos() = 0;
   virtual std::uint32_t TickCount() = 0;
   virtual std::optional<std::uint8_t> AcLineStatus() = 0;  // empty when it can't be read
+  // Notices of the display's state for the window; 0 when the system has none to give.
+  virtual NoticeRegistration RegisterDisplayNotices(WindowHandle window, DisplayNotices notices) = 0;
+  virtual void UnregisterDisplayNotices(NoticeRegistration registration) = 0;
+  // The program's frames, and its timer with them, stop while the display is dark and go on when it
+  // lights.
+  virtual void PauseFrames(WindowHandle window, bool paused) = 0;
 
   // Optional system components, reached by name.
   virtual ModuleHandle LoadModule(const char* name) = 0;

@@ -1,6 +1,7 @@
 // The shell's one process-wide record.
 #pragma once
 
+#include "display_notice.h"
 #include "shell_types.h"
 
 namespace vizo::shell {
@@ -28,6 +29,9 @@ struct ShellState {
   std::uint32_t lastVerifyTime = NoVerifyYet;
   std::uint8_t acLineStatus = AcLineUnknown;
   ScreenPoint anchorCursor;
+  DisplayNotices displayNotices = DisplayNotices::None;  // what this Windows tells of its display
+  NoticeRegistration displayRegistration = 0;           // the full-screen window's, while it lives
+  bool displayDark = false;                              // no frames until it lights again
 };
 
 }  // namespace vizo::shell

@@ -14,6 +14,7 @@ using MessageId = std::uint32_t;
 using WParam = std::uintptr_t;
 using LParam = std::intptr_t;
 using LResult = std::intptr_t;
+using NoticeRegistration = std::uintptr_t;  // HPOWERNOTIFY
 
 struct ScreenPoint {
   std::int32_t x = 0;
@@ -68,6 +69,8 @@ inline constexpr WParam ResumeSuspend = 7;
 inline constexpr WParam ResumeStandby = 8;
 inline constexpr WParam PowerStatusChange = 10;
 inline constexpr WParam ResumeAutomatic = 18;
+// A setting registered for changed (the display's state): sent only to a window that asked.
+inline constexpr WParam PowerSettingChange = 0x8013;
 inline constexpr LParam ResumeFromFailure = 1;  // PBTF_APMRESUMEFROMFAILURE
 }  // namespace pbt
 

@@ -21,6 +21,20 @@ constexpr UINT FrameIntervalMs = 33;
 bool g_ready = false;       // guards a frame against a tick from a nested message loop
 int g_mouseCountdown = 10;  // never re-armed
 
+// The frame timer runs while the display is lit. A full-screen saver raises the system's tick, at
+// which alone the timer keeps its 33 ms; not the preview: before Windows 10 2004 the tick is the
+// whole machine's, and the display settings keep the preview running as long as they are open.
+void StartFrameTimer(HWND window) {
+  if (vizo::win32::TheShell().state.displayDark) return;
+  if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) == 0) vizo::win32::RaiseTimerResolution();
+  SetTimer(window, FrameTimer, FrameIntervalMs, nullptr);
+}
+
+void StopFrameTimer(HWND window) {
+  KillTimer(window, FrameTimer);
+  vizo::win32::RestoreTimerResolution();
+}
+
 void StartScene(HWND window) {
   auto& owner = vizo::renderer::win32::TheScreenMain();
   if (!owner.InitDevice(window)) {
@@ -35,6 +49,16 @@ void StartScene(HWND window) {
 
 void EndSaverScene() { vizo::renderer::win32::TheScreenMain().End(); }
 
+// A dark display wakes nothing: the timer goes, and the system's tick is given back, until it lights.
+// The animation goes on from the frame where it stopped.
+void PauseSaverFrames(HWND window, bool paused) {
+  if (paused) {
+    StopFrameTimer(window);
+  } else {
+    StartFrameTimer(window);
+  }
+}
+
 void WaitForSaverThreads() {
   // Long enough for the images of the slowest machine; a thread stuck behind the fault is left.
   constexpr DWORD ImagesMs = 2000;
@@ -44,18 +68,14 @@ void WaitForSaverThreads() {
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      // The frame timer keeps its 33 ms only at a finer system tick than the default. Not for the
-      // preview: before Windows 10 2004 the tick is the whole machine's, and the display settings
-      // keep the preview running as long as they are open.
-      if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) == 0) vizo::win32::RaiseTimerResolution();
       StartScene(window);
-      SetTimer(window, FrameTimer, FrameIntervalMs, nullptr);
+      // Unless the display went dark meanwhile (a notice may come while a report is up).
+      StartFrameTimer(window);
       // The first frame as soon as the message loop runs, not a whole interval after it.
       PostMessageA(window, WM_TIMER, FrameTimer, 0);
       break;
     case WM_DESTROY:
-      KillTimer(window, FrameTimer);
-      vizo::win32::RestoreTimerResolution();
+      StopFrameTimer(window);
       vizo::renderer::win32::TheScreenMain().End();  // the devices and the other monitors go with the saver
       break;
     case WM_DISPLAYCHANGE:

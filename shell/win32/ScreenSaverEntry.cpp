@@ -12,11 +12,16 @@ namespace vizo::win32 {
 
 namespace {
 
-bool IsWindows9xFamily() {
+// The platform family and what the system tells of its display; neither when the version can't be read.
+void ReadWindowsVersion(shell::ShellState& state) {
   OSVERSIONINFOA version{};
   version.dwOSVersionInfoSize = sizeof version;
   static_assert(sizeof(OSVERSIONINFOA) == 148);
-  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+  if (!GetVersionExA(&version)) return;
+  state.win9xFamily = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+  if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
+    state.displayNotices = shell::DisplayNoticesFor(version.dwMajorVersion, version.dwMinorVersion);
+  }
 }
 
 }  // namespace
@@ -27,7 +32,7 @@ int SaverMain(HINSTANCE instance, const char* tail) {
 
   shell::Shell& shell = TheShell();
   shell.state.instance = reinterpret_cast<shell::ModuleHandle>(instance);
-  shell.state.win9xFamily = IsWindows9xFamily();
+  ReadWindowsVersion(shell.state);
 
   return RunGuarded([tail] { return TheShell().RunMode(tail); }, [] {
     TheShell().SetSaverRunning(false);

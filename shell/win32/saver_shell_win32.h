@@ -31,6 +31,9 @@ LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 // the helper threads a while to end (the devices may be where the fault came from).
 void EndSaverScene();
 void WaitForSaverThreads();
+// Supplied by the program: its frames, and the timer that paces them, stop while the display is
+// dark and go on when it lights.
+void PauseSaverFrames(HWND window, bool paused);
 
 // Supplied by the settings dialog.
 int BeforeSettingsDialog(HINSTANCE instance);

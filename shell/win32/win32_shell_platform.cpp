@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
+
 #include "error_report_win32.h"
 #include "saver_shell_win32.h"
 #include "system_library.h"
@@ -23,7 +26,9 @@ static_assert(syscmd::ScreenSave == SC_SCREENSAVE && syscmd::MonitorPower == SC_
 static_assert(PowerCriticalResume == PWR_CRITICALRESUME && pbt::PowerStatusChange == PBT_APMPOWERSTATUSCHANGE);
 static_assert(pbt::ResumeCritical == PBT_APMRESUMECRITICAL && pbt::ResumeSuspend == PBT_APMRESUMESUSPEND);
 static_assert(pbt::ResumeStandby == PBT_APMRESUMESTANDBY && pbt::ResumeAutomatic == PBT_APMRESUMEAUTOMATIC);
-static_assert(pbt::ResumeFromFailure == PBTF_APMRESUMEFROMFAILURE);
+static_assert(pbt::ResumeFromFailure == PBTF_APMRESUMEFROMFAILURE && pbt::PowerSettingChange == PBT_POWERSETTINGCHANGE);
+static_assert(offsetof(POWERBROADCAST_SETTING, DataLength) == NoticeLengthOffset &&
+              offsetof(POWERBROADCAST_SETTING, Data) == NoticeDataOffset);
 static_assert(style::Preview == (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN));
 static_assert(style::FullScreen == (WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
 static_assert(style::FullScreenEx == WS_EX_TOPMOST);
@@ -40,10 +45,19 @@ ModuleHandle ToHandle(HMODULE m) { return reinterpret_cast<ModuleHandle>(m); }
 using VerifyScreenSavePwdFn = BOOL(WINAPI*)(HWND);
 using PwdChangePasswordFn = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
 using ImmAssociateContextFn = HANDLE(WINAPI*)(HWND, HANDLE);
+// Vista's, looked up where they are used: XP has neither, and the saver still starts there.
+using RegisterPowerSettingNotificationFn = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
+using UnregisterPowerSettingNotificationFn = BOOL(WINAPI*)(HPOWERNOTIFY);
 
 template <typename Fn>
 Fn ToFunction(ProcAddress proc) {
   return reinterpret_cast<Fn>(proc);
+}
+
+template <typename Fn>
+Fn User32Entry(const char* name) {
+  const HMODULE user32 = ::GetModuleHandleA("user32.dll");  // imported: always there
+  return user32 ? ToFunction<Fn>(reinterpret_cast<ProcAddress>(::GetProcAddress(user32, name))) : nullptr;
 }
 
 HINSTANCE SaverInstance() { return reinterpret_cast<HINSTANCE>(TheShell().state.instance); }
@@ -174,6 +188,23 @@ std::optional<std::uint8_t> Win32ShellPlatform::AcLineStatus() {
   if (!::GetSystemPowerStatus(&status)) return std::nullopt;
   return status.ACLineStatus;
 }
+
+NoticeRegistration Win32ShellPlatform::RegisterDisplayNotices(WindowHandle window, DisplayNotices notices) {
+  const std::optional<SettingGuid> setting = GuidOf(notices);
+  const auto registerFor = User32Entry<RegisterPowerSettingNotificationFn>("RegisterPowerSettingNotification");
+  if (!setting || !registerFor) return 0;
+  GUID guid{setting->data1, setting->data2, setting->data3, {}};
+  std::copy(setting->data4.begin(), setting->data4.end(), guid.Data4);
+  return reinterpret_cast<NoticeRegistration>(registerFor(ToHwnd(window), &guid, DEVICE_NOTIFY_WINDOW_HANDLE));
+}
+
+void Win32ShellPlatform::UnregisterDisplayNotices(NoticeRegistration registration) {
+  if (const auto unregister = User32Entry<UnregisterPowerSettingNotificationFn>("UnregisterPowerSettingNotification")) {
+    unregister(reinterpret_cast<HPOWERNOTIFY>(registration));
+  }
+}
+
+void Win32ShellPlatform::PauseFrames(WindowHandle window, bool paused) { ::PauseSaverFrames(ToHwnd(window), paused); }
 
 ModuleHandle Win32ShellPlatform::LoadModule(const char* name) { return ToHandle(LoadSystemLibrary(name)); }
 ModuleHandle Win32ShellPlatform::LoadedModule(const char* name) { return ToHandle(::GetModuleHandleA(name)); }

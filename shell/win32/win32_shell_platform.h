@@ -39,6 +39,9 @@ class Win32ShellPlatform final : public shell::ShellPlatform {
   shell::ScreenPoint CursorPos() override;
   std::uint32_t TickCount() override;
   std::optional<std::uint8_t> AcLineStatus() override;
+  shell::NoticeRegistration RegisterDisplayNotices(shell::WindowHandle window, shell::DisplayNotices notices) override;
+  void UnregisterDisplayNotices(shell::NoticeRegistration registration) override;
+  void PauseFrames(shell::WindowHandle window, bool paused) override;
 
   shell::ModuleHandle LoadModule(const char* name) override;
   shell::ModuleHandle LoadedModule(const char* name) override;

@@ -1,8 +1,9 @@
-// The saver window's message handling as a state machine: random sequences of input, timer,
-// power and activation messages, posted closes delivered later as a message loop would, the clock
-// moving on, and a password prompt that answers either way. After every message the close rules'
-// promises must hold.
+// The saver window's message handling as a state machine: random sequences of input, timer, power,
+// display-state and activation messages, posted closes delivered later as a message loop would, the
+// clock moving on, and a password prompt that answers either way. After every message the close
+// rules' promises must hold.
 #include <cstdint>
+#include <cstring>
 #include <deque>
 
 #include "../unit/fake_shell_platform.h"
@@ -35,7 +36,37 @@ struct Run {
     return posted;
   }
 
-  void Deliver(MessageId message, WParam wParam, LParam lParam) {
+  // A display-state notice: of one of the two settings or of another, its data as long as a value
+  // or shorter, its value one of the three states or another. Only a whole notice of a known
+  // setting naming a state (off: dark; on, dimmed: lit) may change the frames, and none closes.
+  void DeliverDisplayNotice(std::uint8_t a, std::uint8_t b) {
+    SettingGuid guid = (a & 1) ? ConsoleDisplayStateGuid : MonitorPowerOnGuid;
+    if (a & 2) guid.data4[b % 8] ^= static_cast<std::uint8_t>(1u << (a >> 5));
+    const std::uint32_t length = (a >> 2) & 7;
+    const std::uint32_t value = b % 5;
+    unsigned char notice[24] = {};
+    std::memcpy(notice, &guid.data1, 4);
+    std::memcpy(notice + 4, &guid.data2, 2);
+    std::memcpy(notice + 6, &guid.data3, 2);
+    std::memcpy(notice + 8, guid.data4.data(), 8);
+    std::memcpy(notice + NoticeLengthOffset, &length, 4);
+    std::memcpy(notice + NoticeDataOffset, &value, 4);
+    const bool known = guid == ConsoleDisplayStateGuid || guid == MonitorPowerOnGuid;
+    const bool whole = known && length >= 4 && value <= 2 && !t.shell.state.previewMode;
+    const bool darkBefore = t.shell.state.displayDark;
+    const std::size_t pausesBefore = Pauses();
+    FUZZ_CHECK(Deliver(msg::PowerBroadcast, pbt::PowerSettingChange, reinterpret_cast<LParam>(notice)) == 0);
+    FUZZ_CHECK(t.shell.state.displayDark == (whole ? value == 0 : darkBefore));
+    FUZZ_CHECK(Pauses() - pausesBefore == (t.shell.state.displayDark != darkBefore ? 1u : 0u));
+  }
+  std::size_t Pauses() const {
+    std::size_t n = 0;
+    for (const auto& call : t.os.calls) n += call.rfind("PauseFrames", 0) == 0 ? 1 : 0;
+    return n;
+  }
+
+  // The closes the message posted.
+  int Deliver(MessageId message, WParam wParam, LParam lParam) {
     const bool wasGranted = t.shell.state.closeGranted;
     const int yesBefore = yesAnswers;
     t.shell.SaverClassProc(Saver, message, wParam, lParam);
@@ -47,6 +78,7 @@ struct Run {
     if (!wasGranted && t.shell.state.closeGranted && t.shell.state.verifyPassword != 0) {
       FUZZ_CHECK(yesAnswers > yesBefore);  // with a password, only the prompt's yes lets it go
     }
+    return posted;
   }
 };
 
@@ -73,14 +105,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return run.promptAnswer ? 1 : 0;
   };
   os.saverWindowProc = [&run](WindowHandle w, MessageId m, WParam wp, LParam lp) {
-    if (m == msg::Timer) FUZZ_CHECK(!run.t.shell.state.closeGranted);  // no frame once closing
+    // No frame once closing, nor while the display is dark.
+    if (m == msg::Timer) FUZZ_CHECK(!run.t.shell.state.closeGranted && !run.t.shell.state.displayDark);
     return run.t.shell.DefaultSaverProc(w, m, wp, lp);
   };
   run.Deliver(msg::Create, 0, 0);
 
   for (std::size_t i = 1; i + 2 < size; i += 3) {
     const std::uint8_t a = data[i + 1], b = data[i + 2];
-    switch (data[i] % 14) {
+    switch (data[i] % 15) {
       case 0:
         run.Deliver(msg::KeyDown, a, 0);
         break;
@@ -125,6 +158,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case 12:
         run.Deliver(state.autoPlayMessage != 0 ? state.autoPlayMessage : msg::SetCursor, 0, 0);
+        break;
+      case 13:
+        run.DeliverDisplayNotice(a, b);
         break;
       default:
         run.Deliver(a & 1 ? msg::Paint : msg::ShowWindow, b & 1, 0);

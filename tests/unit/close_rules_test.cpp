@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
+
 #include "fake_shell_platform.h"
 
 namespace vizo::shell {
@@ -96,7 +99,9 @@ TEST_F(SaverWindow, PowerBroadcastClosesByEventCode) {
     cases.push_back({resume, 1, false});  // resumed from a failure
     cases.push_back({resume, 3, false});
   }
-  for (const WParam other : {9u, 11u, 12u, 17u, 19u, 0x8013u}) cases.push_back({other, 0, true});
+  for (const WParam other : {9u, 11u, 12u, 17u, 19u, 0x8012u, 0x8014u}) cases.push_back({other, 0, true});
+  // A display-state notice, whatever it says (here: nothing readable), never closes.
+  cases.push_back({pbt::PowerSettingChange, 0, false});
   cases.push_back({10, 0, false});  // power status change with the AC status unchanged
 
   for (const auto& c : cases) {
@@ -106,6 +111,100 @@ TEST_F(SaverWindow, PowerBroadcastClosesByEventCode) {
     Deliver(msg::PowerBroadcast, c.event, c.flags);
     EXPECT_EQ(Closes(), c.closes ? 1 : 0) << "event " << c.event << " flags " << c.flags;
   }
+}
+
+// A POWERBROADCAST_SETTING as Windows lays it out, for a notice's lParam.
+std::array<unsigned char, 24> Notice(const SettingGuid& guid, std::uint32_t length, std::uint32_t value) {
+  std::array<unsigned char, 24> bytes{};
+  std::memcpy(bytes.data(), &guid.data1, 4);
+  std::memcpy(bytes.data() + 4, &guid.data2, 2);
+  std::memcpy(bytes.data() + 6, &guid.data3, 2);
+  std::memcpy(bytes.data() + 8, guid.data4.data(), 8);
+  std::memcpy(bytes.data() + NoticeLengthOffset, &length, 4);
+  std::memcpy(bytes.data() + NoticeDataOffset, &value, 4);
+  return bytes;
+}
+
+// One after another: the frames stop when the display goes dark and go on when it is on or dimmed;
+// what names no state of a known setting changes nothing; none closes.
+TEST_F(SaverWindow, DisplayNoticesPauseTheFramesWithoutEverClosing) {
+  constexpr SettingGuid Other{0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xeb}};
+  const struct {
+    const char* name;
+    SettingGuid guid;
+    std::uint32_t length, value;
+    const char* call;  // what the frames were told, if anything
+    bool frames;       // a tick after it draws
+  } steps[] = {
+      {"on, sent at registration", ConsoleDisplayStateGuid, 4, 1, nullptr, true},
+      {"dimmed", ConsoleDisplayStateGuid, 4, 2, nullptr, true},
+      {"off", ConsoleDisplayStateGuid, 4, 0, "PauseFrames 1", false},
+      {"off again", ConsoleDisplayStateGuid, 4, 0, nullptr, false},
+      {"on, of another setting", Other, 4, 1, nullptr, false},
+      {"on, its data too short", ConsoleDisplayStateGuid, 3, 1, nullptr, false},
+      {"a value that names no state", ConsoleDisplayStateGuid, 4, 3, nullptr, false},
+      {"the monitor's power on", MonitorPowerOnGuid, 4, 1, "PauseFrames 0", true},
+      {"the monitor's power off, longer data", MonitorPowerOnGuid, 8, 0, "PauseFrames 1", false},
+      {"dimmed lights it", ConsoleDisplayStateGuid, 4, 2, "PauseFrames 0", true},
+  };
+  Create();
+  for (const auto& step : steps) {
+    os.calls.clear();
+    const auto notice = Notice(step.guid, step.length, step.value);
+    Deliver(msg::PowerBroadcast, pbt::PowerSettingChange, reinterpret_cast<LParam>(notice.data()));
+    EXPECT_EQ(os.Count("PauseFrames 1") + os.Count("PauseFrames 0"), step.call ? 1 : 0) << step.name;
+    if (step.call) {
+      EXPECT_EQ(os.Count(step.call), 1) << step.name;
+    }
+    EXPECT_EQ(os.Count("SaverWindowProc 0x218"), 1) << step.name;  // still the program's to see
+    os.calls.clear();
+    Deliver(msg::Timer, 1);
+    EXPECT_EQ(os.Count("SaverWindowProc 0x113"), step.frames ? 1 : 0) << step.name;
+    EXPECT_EQ(Closes(), 0) << step.name;
+  }
+  // No notice at all behind the message.
+  Deliver(msg::PowerBroadcast, pbt::PowerSettingChange, 0);
+  EXPECT_EQ(os.Count("PauseFrames 1") + Closes(), 0);
+  // A preview is never registered, and a notice there changes nothing.
+  Create(/*preview=*/true);
+  const auto off = Notice(ConsoleDisplayStateGuid, 4, 0);
+  Deliver(msg::PowerBroadcast, pbt::PowerSettingChange, reinterpret_cast<LParam>(off.data()));
+  EXPECT_FALSE(state.displayDark);
+}
+
+// The full-screen window registers for the notices this Windows has, and gives them back as it goes.
+TEST_F(SaverWindow, TheFullScreenWindowRegistersForDisplayNoticesUntilItsDestruction) {
+  const struct {
+    bool preview;
+    DisplayNotices notices;
+    NoticeRegistration answer;
+    std::vector<std::string> calls;  // at creation and destruction
+  } cases[] = {
+      {false, DisplayNotices::ConsoleDisplayState, 0x90, {"RegisterDisplayNotices 2", "UnregisterDisplayNotices 144"}},
+      {false, DisplayNotices::MonitorPowerOn, 0x91, {"RegisterDisplayNotices 1", "UnregisterDisplayNotices 145"}},
+      {false, DisplayNotices::ConsoleDisplayState, 0, {"RegisterDisplayNotices 2"}},  // refused: nothing to undo
+      {false, DisplayNotices::None, 0x90, {}},
+      {true, DisplayNotices::ConsoleDisplayState, 0x90, {}},
+  };
+  for (const auto& c : cases) {
+    testing::ShellWithFake fresh;
+    fresh.shell.state.previewMode = c.preview;
+    fresh.shell.state.displayNotices = c.notices;
+    fresh.os.displayRegistration = c.answer;
+    fresh.shell.SaverClassProc(Saver, msg::Create, 0, 0);
+    fresh.shell.SaverClassProc(Saver, msg::Destroy, 0, 0);
+    fresh.shell.SaverClassProc(Saver, msg::Destroy, 0, 0);  // once only, however often it comes
+    std::vector<std::string> calls;
+    for (const auto& call : fresh.os.calls) {
+      if (call.find("DisplayNotices") != std::string::npos) calls.push_back(call);
+    }
+    EXPECT_EQ(calls, c.calls) << static_cast<int>(c.notices) << (c.preview ? ", preview" : "");
+  }
+  // Which notices a Windows version has.
+  EXPECT_EQ(DisplayNoticesFor(5, 1), DisplayNotices::None);
+  EXPECT_EQ(DisplayNoticesFor(6, 1), DisplayNotices::MonitorPowerOn);
+  EXPECT_EQ(DisplayNoticesFor(6, 2), DisplayNotices::ConsoleDisplayState);
+  EXPECT_EQ(DisplayNoticesFor(10, 0), DisplayNotices::ConsoleDisplayState);
 }
 
 TEST_F(SaverWindow, PowerStatusChangeClosesOnlyWhenTheAcLineChanges) {

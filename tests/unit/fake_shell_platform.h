@@ -49,6 +49,7 @@ class FakeShellPlatform final : public ShellPlatform {
   std::map<std::string, ProcAddress> procs;
   std::optional<std::uint32_t> usePassword;
   InputContext previousInputContext = 0;
+  NoticeRegistration displayRegistration = 0x90;  // 0: the system gives none
   // The password prompt; by default it lets the user leave.
   std::function<std::int32_t(WindowHandle)> prompt = [](WindowHandle) { return 1; };
   // The program's saver procedure; by default it hands everything to DefaultSaverProc.
@@ -127,6 +128,14 @@ class FakeShellPlatform final : public ShellPlatform {
   ScreenPoint CursorPos() override { return cursor; }
   std::uint32_t TickCount() override { return tick; }
   std::optional<std::uint8_t> AcLineStatus() override { return acLine; }
+  NoticeRegistration RegisterDisplayNotices(WindowHandle, DisplayNotices notices) override {
+    calls.push_back("RegisterDisplayNotices " + std::to_string(static_cast<int>(notices)));
+    return displayRegistration;
+  }
+  void UnregisterDisplayNotices(NoticeRegistration registration) override {
+    calls.push_back("UnregisterDisplayNotices " + std::to_string(registration));
+  }
+  void PauseFrames(WindowHandle, bool paused) override { calls.push_back(paused ? "PauseFrames 1" : "PauseFrames 0"); }
 
   ModuleHandle LoadModule(const char* name) override {
     calls.push_back(std::string("LoadModule ") + name);
