@@ -74,13 +74,14 @@ std::optional<SceneOwner::DeviceKind> SceneOwner::CreateWithFallbacks(int adapte
   return std::nullopt;
 }
 
-void SceneOwner::SetUpSecondaryMonitors() {
+void SceneOwner::SetUpSecondaryMonitors(bool exclusive) {
   const int adapters = static_cast<int>(views.size());
   monitors = graphics.DesktopMonitors();
   std::vector<MonitorHandle> adapterMonitors;
   for (int adapter = 0; adapter < adapters; ++adapter) adapterMonitors.push_back(graphics.AdapterMonitor(adapter));
   const MonitorPlan plan = PlanMonitors(monitors, adapterMonitors);
   covered = plan.covered;
+  mainMonitor = plan.mainMonitor;
   // Every other monitor of the desktop goes black first, so that none shows the desktop whatever
   // the adapters say and whatever their devices do.
   for (const int monitor : covered) graphics.CoverMonitor(monitor, monitors[static_cast<std::size_t>(monitor)].rect);
@@ -91,16 +92,28 @@ void SceneOwner::SetUpSecondaryMonitors() {
   for (int adapter = 1; adapter < withDevices; ++adapter) {
     const int monitor = plan.adapterMonitor[static_cast<std::size_t>(adapter)];
     if (monitor < 0) continue;
+    // Where the screen can't be held, a monitor kept black needs no device: its cover is enough.
+    if (!exclusive && !drawing) continue;
     const auto mode = graphics.CurrentMode(adapter);
     if (!mode || mode->width == 0 || mode->height == 0) continue;
-    const Presentation p{.width = mode->width,
-                         .height = mode->height,
-                         .format = mode->format,
-                         .refreshRate = FullScreenRefreshRate(graphics, adapter, *mode, mode->width, mode->height),
-                         .windowed = false,
-                         .deviceWindow = DeviceWindow::Blanking,
-                         .cover = monitor};
-    if (!CreateWithFallbacks(adapter, p, {DeviceType::Hal, VertexProcessing::Hardware})) continue;
+    Presentation p{.width = mode->width,
+                   .height = mode->height,
+                   .format = mode->format,
+                   .refreshRate = 0,
+                   .windowed = true,
+                   .deviceWindow = DeviceWindow::Blanking,
+                   .cover = monitor};
+    constexpr DeviceKind Best{DeviceType::Hal, VertexProcessing::Hardware};
+    bool made = false;
+    if (exclusive) {
+      Presentation fullScreen = p;
+      fullScreen.windowed = false;
+      fullScreen.refreshRate = FullScreenRefreshRate(graphics, adapter, *mode, mode->width, mode->height);
+      made = CreateWithFallbacks(adapter, fullScreen, Best).has_value();
+      if (made) p = fullScreen;
+    }
+    // Refused the screen, a monitor that draws draws into its cover, windowed, at the same size.
+    if (!made && (!drawing || !CreateWithFallbacks(adapter, p, Best))) continue;
     views[static_cast<std::size_t>(adapter)] = {
         .role = drawing ? ViewRole::Draw : ViewRole::Blank,
         .presentation = p,
@@ -147,12 +160,16 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
   views.assign(static_cast<std::size_t>(std::max(fullScreen ? graphics.AdapterCount() : 1, 1)), View{});
   monitors.clear();
   covered.clear();
+  mainMonitor = -1;
   View& main = views[0];
+  // In a Remote Desktop session no full-screen device is tried: it would fail, and the attempt
+  // may switch the remote screen's mode back and forth on its way.
+  const bool exclusive = fullScreen && !graphics.RemoteSession();
   if (fullScreen) {
     // No Display size at start, when the desktop's mode could not be read either: the desktop's
     // mode now, rather than a back buffer with a side of 0 or the shape of every monitor together.
     if (settings.displayWidth <= 0 || settings.displayHeight <= 0) TakeSettings(settings, desktop);
-    SetUpSecondaryMonitors();
+    SetUpSecondaryMonitors(exclusive);
     const auto displayWidth = static_cast<std::uint32_t>(settings.displayWidth);
     const auto displayHeight = static_cast<std::uint32_t>(settings.displayHeight);
     main.presentation = {.width = displayWidth,
@@ -172,7 +189,8 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
   // No display size from the settings or the desktop: the window's proportions.
   if (!(camera.aspect > 0) && width > 0 && height > 0) camera.SetAspect(width, height);
 
-  const auto made = CreateMainDevice(*desktop);
+  const auto made = fullScreen ? CreateFullScreenMain(*desktop, exclusive, *windowSize)
+                               : CreateWithFallbacks(0, main.presentation, {DeviceType::Hal, VertexProcessing::Hardware});
   if (!made) return Fail(reports::ScreenMain::NoDevice);
   const auto caps = graphics.Capabilities();
   if (!caps) return Fail(reports::ScreenMain::NoCapabilities);
@@ -194,29 +212,57 @@ bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>>
   return true;
 }
 
-std::optional<SceneOwner::DeviceKind> SceneOwner::CreateMainDevice(const DisplayMode& desktop) {
+std::optional<SceneOwner::DeviceKind> SceneOwner::CreateFullScreenMain(const DisplayMode& desktop, bool exclusive,
+                                                                       std::pair<std::int32_t, std::int32_t> windowSize) {
   View& main = views[0];
   constexpr DeviceKind Best{DeviceType::Hal, VertexProcessing::Hardware};
+  if (!exclusive) return CreateOverMainMonitor(windowSize);
   if (const auto made = CreateWithFallbacks(0, main.presentation, Best)) return made;
   // A Display size this monitor doesn't offer (a settings file from another machine, a laptop off
   // its dock) falls back to the desktop's own mode rather than stopping the saver. The file stays
   // as it is: the size may work again on the machine it came from. A size the adapter lists failed
   // for another reason, which the desktop's size would not mend.
   const bool otherSize = main.presentation.width != desktop.width || main.presentation.height != desktop.height;
-  if (main.presentation.windowed || !otherSize ||
-      AdapterOffersSize(graphics, desktop, main.presentation.width, main.presentation.height)) {
-    return std::nullopt;
+  if (otherSize && !AdapterOffersSize(graphics, desktop, main.presentation.width, main.presentation.height)) {
+    main.presentation.width = desktop.width;
+    main.presentation.height = desktop.height;
+    main.presentation.refreshRate = FullScreenRefreshRate(graphics, 0, desktop, desktop.width, desktop.height);
+    camera.SetAspect(static_cast<std::int32_t>(desktop.width), static_cast<std::int32_t>(desktop.height));
+    if (const auto made = CreateWithFallbacks(0, main.presentation, Best)) return made;
   }
-  main.presentation.width = desktop.width;
-  main.presentation.height = desktop.height;
-  main.presentation.refreshRate = FullScreenRefreshRate(graphics, 0, desktop, desktop.width, desktop.height);
-  camera.SetAspect(static_cast<std::int32_t>(desktop.width), static_cast<std::int32_t>(desktop.height));
-  return CreateWithFallbacks(0, main.presentation, Best);
+  // Windows refused the screen (a virtual machine's basic display driver, a screen another program
+  // holds): the fireworks in a window over the main monitor rather than a report.
+  return CreateOverMainMonitor(windowSize);
+}
+
+// Windowed at the main monitor's own size, presenting into a window over just that monitor (the
+// saver window spans them all): the picture undistorted, no mode changed. Without a monitor of the
+// desktop to go by, into the saver window at its size.
+std::optional<SceneOwner::DeviceKind> SceneOwner::CreateOverMainMonitor(std::pair<std::int32_t, std::int32_t> windowSize) {
+  Presentation& p = views[0].presentation;
+  p.refreshRate = 0;
+  p.windowed = true;
+  p.deviceWindow = DeviceWindow::None;
+  p.width = static_cast<std::uint32_t>(windowSize.first);
+  p.height = static_cast<std::uint32_t>(windowSize.second);
+  if (mainMonitor >= 0) {
+    const MonitorRect& area = monitors[static_cast<std::size_t>(mainMonitor)].rect;
+    if (area.right > area.left && area.bottom > area.top && graphics.CoverMonitor(mainMonitor, area)) {
+      p.deviceWindow = DeviceWindow::Blanking;
+      p.cover = mainMonitor;
+      p.width = static_cast<std::uint32_t>(area.right - area.left);
+      p.height = static_cast<std::uint32_t>(area.bottom - area.top);
+    }
+  }
+  camera.SetAspect(static_cast<std::int32_t>(p.width), static_cast<std::int32_t>(p.height));
+  return CreateWithFallbacks(0, p, {DeviceType::Hal, VertexProcessing::Hardware});
 }
 
 void SceneOwner::FollowLayout() {
-  if (covered.empty()) return;
+  const bool mainCovered = hasDevice && views[0].presentation.deviceWindow == DeviceWindow::Blanking;
+  if (covered.empty() && !mainCovered) return;
   const std::vector<DesktopMonitor> now = graphics.DesktopMonitors();
+  if (mainCovered) FollowMainMonitor(now);
   // Wherever a monitor seems to have gone, a cover never hides the fireworks.
   const int mainNow = PlanMonitors(now, {graphics.AdapterMonitor(0)}).mainMonitor;
   for (const int monitor : covered) {
@@ -229,6 +275,25 @@ void SceneOwner::FollowLayout() {
   }
 }
 
+// The windowed main view's window goes where its monitor is now, at the monitor's size: a new size
+// needs the device reset to it, and the camera its shape, before the next frame.
+void SceneOwner::FollowMainMonitor(const std::vector<DesktopMonitor>& now) {
+  View& main = views[0];
+  DesktopMonitor& was = monitors[static_cast<std::size_t>(main.presentation.cover)];
+  const auto where = WhereNow(was, now);
+  if (!where || *where == was.rect || where->right <= where->left || where->bottom <= where->top) return;
+  was.rect = *where;
+  graphics.CoverMonitor(main.presentation.cover, *where);
+  const auto width = static_cast<std::uint32_t>(where->right - where->left);
+  const auto height = static_cast<std::uint32_t>(where->bottom - where->top);
+  if (width == main.presentation.width && height == main.presentation.height) return;
+  main.presentation.width = width;
+  main.presentation.height = height;
+  camera.SetAspect(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+  main.aspect = camera.aspect;
+  main.lost = main.resized = true;
+}
+
 void SceneOwner::ReleaseSecondaryDevices() {
   for (std::size_t slot = 1; slot < views.size(); ++slot) {
     graphics.ReleaseDevice(static_cast<int>(slot));
@@ -236,17 +301,15 @@ void SceneOwner::ReleaseSecondaryDevices() {
   }
 }
 
-void SceneOwner::Uncover() {
-  graphics.UncoverMonitors();
-  covered.clear();
-}
-
 void SceneOwner::End() {
+  // Nothing follows the layout from here: the display changes that the devices' going brings (the
+  // desktop's mode coming back) must not move a cover being taken down.
+  covered.clear();
+  hasDevice = false;
   ReleaseSecondaryDevices();
   graphics.ReleaseDevice(0);
-  Uncover();
+  graphics.UncoverMonitors();
   views.clear();
-  hasDevice = false;
 }
 
 bool SceneOwner::Fail(int line) {
@@ -274,14 +337,14 @@ void SceneOwner::StopDrawing(int slot, FrameContent& content) {
 bool SceneOwner::RecoverLostDevice(int slot, FrameContent& content) {
   View& view = views[static_cast<std::size_t>(slot)];
   // Wait until the device can be reset; then rebuild what the reset takes away.
-  if (graphics.Status(slot) != DeviceStatus::NeedsReset) return false;
+  if (!view.resized && graphics.Status(slot) != DeviceStatus::NeedsReset) return false;
   content.ReleaseDeviceResources(slot);
   if (!graphics.Reset(slot, view.presentation)) return false;
   if (!content.RestoreDeviceResources(slot)) {
     if (slot != 0) StopDrawing(slot, content);
     return false;
   }
-  view.lost = false;
+  view.lost = view.resized = false;
   return true;
 }
 

@@ -32,7 +32,8 @@ using gfx::DisplayMode;
 enum class DeviceWindow {
   None,      // windowed: the focus window (the saver window) is used
   Saver,     // full screen on the saver window
-  Blanking,  // full screen on the black window that covers its monitor (Presentation::cover)
+  Blanking,  // the black window that covers its monitor (Presentation::cover): full screen there, or,
+             // where Windows refuses the screen, windowed into it
 };
 
 struct Presentation {
@@ -65,6 +66,8 @@ class SceneGraphics {
   virtual std::optional<DisplayMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) = 0;
   // The desktop's monitors, and the one an adapter shows (0 when it names none).
   virtual std::vector<DesktopMonitor> DesktopMonitors() = 0;
+  // A Remote Desktop session, whose display drivers refuse a full-screen device.
+  virtual bool RemoteSession() = 0;
   virtual MonitorHandle AdapterMonitor(int adapter) = 0;
   // Puts the cover of this monitor (by index into the desktop's at set-up) there, making it first.
   virtual bool CoverMonitor(int cover, const MonitorRect& where) = 0;
@@ -107,7 +110,8 @@ struct View {
   ViewRole role = ViewRole::None;
   Presentation presentation;
   float aspect = 0;  // of the picture: the main view's is the camera's, a secondary's its monitor's
-  bool lost = false;
+  bool lost = false;     // drawn again only after a reset
+  bool resized = false;  // ... which its window's new size needs, lost or not
 };
 
 using SceneReport = void (*)(int line);
@@ -132,14 +136,17 @@ struct SceneOwner {
   bool hasDevice = false;
   // By slot: views[0] is the main device's; sized once, when the device is set up.
   std::vector<View> views;
-  // The desktop's monitors as they were at set-up, and which of them are covered.
+  // The desktop's monitors as they were at set-up, which of them are covered, and the main one.
   std::vector<DesktopMonitor> monitors;
   std::vector<int> covered;
+  int mainMonitor = -1;
 
   // Settings read at start; a display size that can't give an aspect falls back to the desktop's.
   void TakeSettings(const settings::SceneSettings& read, const std::optional<DisplayMode>& desktop);
   // For the saver window of this size; nothing when its rectangle could not be read. A windowed
-  // saver with nothing to show (an empty preview pane) gets no device and still succeeds.
+  // saver with nothing to show (an empty preview pane) gets no device and still succeeds. Where
+  // Windows refuses every full-screen device (Remote Desktop, a basic display driver, a screen
+  // another program holds), the main monitor gets a windowed device at its own size instead.
   bool InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize,
                   SaverWindowKind kind = SaverWindowKind::TopLevel);
   // The secondary views that draw get their resources; one that can't have them is made black.
@@ -158,9 +165,8 @@ struct SceneOwner {
   void End();
 
  private:
-  void SetUpSecondaryMonitors();
+  void SetUpSecondaryMonitors(bool exclusive);
   void ReleaseSecondaryDevices();
-  void Uncover();
   void ResetEarlierDevices();
   void RenderView(int slot, FrameContent& content, bool& advanced);
   void StopDrawing(int slot, FrameContent& content);
@@ -170,7 +176,10 @@ struct SceneOwner {
     VertexProcessing processing;
     bool operator==(const DeviceKind&) const = default;
   };
-  std::optional<DeviceKind> CreateMainDevice(const DisplayMode& desktop);
+  std::optional<DeviceKind> CreateFullScreenMain(const DisplayMode& desktop, bool exclusive,
+                                                 std::pair<std::int32_t, std::int32_t> windowSize);
+  std::optional<DeviceKind> CreateOverMainMonitor(std::pair<std::int32_t, std::int32_t> windowSize);
+  void FollowMainMonitor(const std::vector<DesktopMonitor>& now);
   // On the adapter's own slot: first as asked, then with software vertices, then the reference.
   std::optional<DeviceKind> CreateWithFallbacks(int adapter, const Presentation& p, DeviceKind first);
   bool RecoverLostDevice(int slot, FrameContent& content);

@@ -159,6 +159,8 @@ std::vector<DesktopMonitor> Direct3DGraphics::DesktopMonitors() {
   return monitors;
 }
 
+bool Direct3DGraphics::RemoteSession() { return GetSystemMetrics(SM_REMOTESESSION) != 0; }
+
 MonitorHandle Direct3DGraphics::AdapterMonitor(int adapter) {
   return direct3d_ ? reinterpret_cast<MonitorHandle>(direct3d_->GetAdapterMonitor(static_cast<UINT>(adapter))) : 0;
 }

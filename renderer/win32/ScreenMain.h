@@ -34,6 +34,7 @@ class Direct3DGraphics final : public SceneGraphics {
   std::optional<DisplayMode> CurrentMode(int adapter) override;
   std::optional<DisplayMode> ListedMode(int adapter, std::uint32_t format, std::uint32_t index) override;
   std::vector<DesktopMonitor> DesktopMonitors() override;
+  bool RemoteSession() override;
   MonitorHandle AdapterMonitor(int adapter) override;
   bool CoverMonitor(int cover, const MonitorRect& where) override;
   bool CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
@@ -55,7 +56,7 @@ class Direct3DGraphics final : public SceneGraphics {
   IDirect3D9* direct3d_ = nullptr;
   // By slot, sized to the adapters when the Direct3D object is made.
   std::vector<IDirect3DDevice9*> devices_;
-  std::vector<HWND> covers_;  // by monitor, as the scene owner numbers them; null for the main one
+  std::vector<HWND> covers_;  // by monitor, as the scene owner numbers them; the main one's only windowed
   bool fullScreenTried_ = false;  // a full-screen device was asked for
   DEVMODEA modeBefore_{};          // the primary's mode before that
 };

@@ -21,6 +21,7 @@ constexpr std::uint32_t X8R8G8B8 = 22;
 class AnyDevice final : public renderer::SceneGraphics {
  public:
   bool CreateDirect3D() override { return true; }
+  bool RemoteSession() override { return false; }
   int AdapterCount() override { return 2; }
   std::vector<renderer::DesktopMonitor> DesktopMonitors() override {
     return {{1, "one", {0, 0, 1024, 768}, true}, {2, "two", {1024, 0, 2304, 1024}, false}};

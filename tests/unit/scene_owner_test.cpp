@@ -41,6 +41,8 @@ class FakeGraphics final : public SceneGraphics {
   std::set<std::uint32_t> refusedHeights;  // and heights
   std::set<int> failingResets;            // slots whose resets fail
   std::set<int> failingClears;            // slots whose clears fail
+  bool fullScreenRefused = false;  // every full-screen creation fails, as over Remote Desktop
+  bool remote = false;
   bool mainMade = false;
   Presentation lastCreated;
   std::vector<Presentation> secondaries;  // what each secondary creation asked for
@@ -58,6 +60,7 @@ class FakeGraphics final : public SceneGraphics {
   }
 
   bool CreateDirect3D() override { return direct3d; }
+  bool RemoteSession() override { return remote; }
   int AdapterCount() override { return adapters; }
   std::vector<DesktopMonitor> DesktopMonitors() override {
     if (mainMade && !laterDesktop.empty()) return laterDesktop;
@@ -94,7 +97,7 @@ class FakeGraphics final : public SceneGraphics {
     const std::string attempt = std::to_string(slot) + ":" + Name(t, p);
     calls.push_back("create " + attempt + " adapter " + std::to_string(adapter));
     const bool ok = (creatable.empty() || creatable.count(attempt)) && !refusedWidths.count(presentation.width) &&
-                    !refusedHeights.count(presentation.height);
+                    !refusedHeights.count(presentation.height) && !(fullScreenRefused && !presentation.windowed);
     if (ok && slot == 0) lastCreated = presentation;
     mainMade |= ok && slot == 0;
     if (slot != 0) secondaries.push_back(presentation);
@@ -300,14 +303,16 @@ TEST_F(Scene, ADisplaySizeTheAdapterRefusesFallsBackToTheDesktopMode) {
     int attempts;
     std::uint32_t usedWidth;  // 0: no device
     std::set<std::uint32_t> refusedHeights = {};
+    bool windowed = false;  // the device that came of it
   } cases[] = {
       {1280, 1024, {1024, 768}, {1280}, 4, 1024},     // the desktop's size, first attempt
       {1280, 768, {1024, 768}, {1280}, 4, 1024},      // one side differs: the same
       {1024, 600, {1024, 768}, {}, 4, 1024, {600}},   // the other side: the same
-      {1280, 1024, {1024, 768}, {1280, 1024}, 6, 0},  // neither size: 106
-      {1024, 768, {1024, 768}, {1024}, 3, 0},         // already the desktop's size: no second round
-      {800, 600, {1024, 768}, {800}, 3, 0},           // a listed size: no second round
-      {800, 600, {1024, 768}, {800, 1024}, 3, 0},     // no device at all: the three attempts
+      {1280, 1024, {1024, 768}, {1280, 1024}, 9, 0},  // neither size, nor windowed at the monitor's: 106
+      {1024, 768, {1024, 768}, {1024}, 6, 0},         // already the desktop's size: no second round
+      // A listed size failed for another reason: no second round at full screen, windowed instead.
+      {800, 600, {1024, 768}, {800}, 4, 1024, {}, true},
+      {800, 600, {1024, 768}, {800, 1024}, 6, 0},     // no device at all
       {1280, 1024, {152, 112}, {152}, 3, 0},          // a preview never changes size
   };
   for (const auto& c : cases) {
@@ -318,17 +323,124 @@ TEST_F(Scene, ADisplaySizeTheAdapterRefusesFallsBackToTheDesktopMode) {
     SceneOwner scene{fresh, Record};
     TakeSettings(scene, fresh, c.displayWidth, c.displayHeight);
     EXPECT_EQ(scene.InitDevice(c.window), c.usedWidth != 0) << c.displayWidth;
-    EXPECT_EQ(static_cast<int>(fresh.calls.size()), c.attempts) << c.displayWidth;
+    EXPECT_EQ(std::count_if(fresh.calls.begin(), fresh.calls.end(), [](const std::string& call) { return call.starts_with("create"); }),
+              c.attempts)
+        << c.displayWidth;
     if (c.usedWidth != 0) {
       EXPECT_EQ(fresh.lastCreated.width, c.usedWidth);
       EXPECT_EQ(fresh.lastCreated.height, 768u);
-      EXPECT_EQ(fresh.lastCreated.refreshRate, 60u);            // the desktop's, as its size
+      EXPECT_EQ(fresh.lastCreated.windowed, c.windowed);
+      EXPECT_EQ(fresh.lastCreated.refreshRate, c.windowed ? 0u : 60u);  // the desktop's, as its size
       EXPECT_FLOAT_EQ(scene.camera.aspect, 1024.0f / 768.0f);  // follows the size used
       EXPECT_TRUE(g_reports.empty());
     } else {
       EXPECT_EQ(g_reports, std::vector<int>{106});
     }
   }
+}
+
+// Where Windows refuses every full-screen device, the main monitor draws in a window of its own at
+// its own size, a secondary that draws does the same in its cover, one kept black keeps only its
+// cover; in a Remote Desktop session no full-screen device is even tried.
+TEST_F(Scene, WhereTheScreenIsRefusedEachMonitorDrawsInAWindowOfItsOwn) {
+  const DesktopMonitor primary{100, "DISPLAY1", {0, 0, 1024, 768}, true};
+  const DesktopMonitor secondary{101, "DISPLAY2", {1024, 0, 2304, 1024}, false};
+  const DesktopMonitor notPrimary{101, "DISPLAY2", {0, 0, 1280, 1024}, false};
+  const struct {
+    const char* name;
+    std::vector<DesktopMonitor> desktop;
+    bool allMonitors, remote;
+    bool triesFullScreen;
+    std::map<int, MonitorRect> covers;
+    std::vector<ViewRole> roles;
+    std::map<int, int> windowedInto;  // by slot: the cover its device presents into (-1: the saver window)
+    std::uint32_t mainWidth, mainHeight;
+  } cases[] = {
+      {"one monitor", {primary}, false, false, true, {{0, primary.rect}}, {ViewRole::Draw}, {{0, 0}}, 1024, 768},
+      {"two, the secondary kept black: its cover alone", {primary, secondary}, false, false, true,
+       {{0, primary.rect}, {1, secondary.rect}}, {ViewRole::Draw, ViewRole::None}, {{0, 0}}, 1024, 768},
+      {"two, both drawing", {primary, secondary}, true, false, true, {{0, primary.rect}, {1, secondary.rect}},
+       {ViewRole::Draw, ViewRole::Draw}, {{0, 0}, {1, 1}}, 1024, 768},
+      {"remote, two, the secondary kept black", {primary, secondary}, false, true, false,
+       {{0, primary.rect}, {1, secondary.rect}}, {ViewRole::Draw, ViewRole::None}, {{0, 0}}, 1024, 768},
+      {"remote, two, both drawing", {primary, secondary}, true, true, false, {{0, primary.rect}, {1, secondary.rect}},
+       {ViewRole::Draw, ViewRole::Draw}, {{0, 0}, {1, 1}}, 1024, 768},
+      {"no main monitor known: the saver window at its size", {notPrimary}, false, false, true, {{0, notPrimary.rect}},
+       {ViewRole::Draw}, {{0, -1}}, 1280, 1024},
+  };
+  for (const auto& c : cases) {
+    FakeGraphics fresh;
+    fresh.adapters = static_cast<int>(c.desktop.size());
+    fresh.modes[1] = {1280, 1024, 60, X8R8G8B8};
+    fresh.desktop = c.desktop;
+    if (c.desktop[0].handle != 100) fresh.adapterMonitors = {{0, 999}};
+    fresh.fullScreenRefused = true;
+    fresh.remote = c.remote;
+    g_reports.clear();
+    SceneOwner scene{fresh, Record};
+    TakeSettings(scene, fresh, 800, 600, c.allMonitors);
+    ASSERT_TRUE(scene.InitDevice(std::pair{1280, 1024})) << c.name;
+    EXPECT_TRUE(g_reports.empty()) << c.name;
+    // Each full-screen round's first attempt, then the windowed one's.
+    EXPECT_EQ(CountOf(fresh.calls, "create 0:hal:hw adapter 0"), c.triesFullScreen ? 2 : 1) << c.name;
+    EXPECT_EQ(CountOf(fresh.calls, "create 1:hal:hw adapter 1"), c.desktop.size() < 2 ? 0 : (c.triesFullScreen ? 1 : 0) + c.allMonitors)
+        << c.name;
+    EXPECT_EQ(fresh.covers, c.covers) << c.name;
+    std::vector<ViewRole> roles;
+    std::map<int, int> windowedInto;
+    for (std::size_t slot = 0; slot < scene.views.size(); ++slot) {
+      const View& view = scene.views[slot];
+      roles.push_back(view.role);
+      if (view.role == ViewRole::None) continue;
+      EXPECT_TRUE(view.presentation.windowed) << c.name << ", slot " << slot;
+      EXPECT_EQ(view.presentation.refreshRate, 0u) << c.name;
+      windowedInto[static_cast<int>(slot)] =
+          view.presentation.deviceWindow == DeviceWindow::Blanking ? view.presentation.cover : -1;
+    }
+    EXPECT_EQ(roles, c.roles) << c.name;
+    EXPECT_EQ(windowedInto, c.windowedInto) << c.name;
+    // The main monitor's own pixels, undistorted, whatever the Display size.
+    EXPECT_EQ(scene.views[0].presentation.width, c.mainWidth) << c.name;
+    EXPECT_EQ(scene.views[0].presentation.height, c.mainHeight) << c.name;
+    EXPECT_FLOAT_EQ(scene.camera.aspect, static_cast<float>(c.mainWidth) / static_cast<float>(c.mainHeight)) << c.name;
+    if (c.allMonitors) {
+      EXPECT_EQ(scene.views[1].presentation.width, 1280u) << c.name;
+    }
+  }
+  // Refused windowed too: the report, as ever.
+  FakeGraphics nothing;
+  nothing.fullScreenRefused = true;
+  nothing.refusedWidths = {1024};
+  SceneOwner refused{nothing, Record};
+  g_reports.clear();
+  TakeSettings(refused, nothing, 800, 600);
+  EXPECT_FALSE(refused.InitDevice(std::pair{1024, 768}));
+  EXPECT_EQ(g_reports, std::vector<int>{106});
+}
+
+// The main monitor's window follows it, and a new size resets the device to it before the next
+// frame, the camera taking its shape.
+TEST_F(Scene, TheMainMonitorsWindowFollowsItAndItsSize) {
+  graphics.fullScreenRefused = true;
+  graphics.desktop = {{100, "DISPLAY1", {0, 0, 1024, 768}, true}};
+  const MonitorRect larger{0, 0, 1280, 1024};
+  graphics.laterDesktop = {{100, "DISPLAY1", larger, true}};
+  ASSERT_TRUE(owner.InitDevice(std::pair{1024, 768}));
+  EXPECT_EQ(graphics.covers[0], larger);  // it had moved by the time the device was made
+  EXPECT_EQ(owner.views[0].presentation.width, 1280u);
+  CountingContent content(graphics.calls);
+  graphics.calls.clear();
+  owner.RenderFrame(content);
+  EXPECT_EQ(graphics.calls, FrameCalls({0}, 0));
+  EXPECT_FLOAT_EQ(owner.camera.aspect, 1280.0f / 1024.0f);
+  EXPECT_FLOAT_EQ(owner.views[0].aspect, 1280.0f / 1024.0f);
+  // Moved at the same size: the window alone.
+  graphics.laterDesktop = {{100, "DISPLAY1", {100, 0, 1380, 1024}, true}};
+  owner.FollowLayout();
+  graphics.calls.clear();
+  owner.RenderFrame(content);
+  EXPECT_EQ(graphics.calls, FrameCalls({0}));
+  EXPECT_EQ(graphics.covers[0], (MonitorRect{100, 0, 1380, 1024}));
 }
 
 TEST_F(Scene, CapabilityCheckRecreatesOnTheReferenceOrWithSoftwareVertices) {
