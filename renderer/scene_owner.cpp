@@ -235,9 +235,9 @@ std::optional<SceneOwner::DeviceKind> SceneOwner::CreateFullScreenMain(const Dis
   return CreateOverMainMonitor(windowSize);
 }
 
-// Windowed at the main monitor's own size, presenting into a window over just that monitor (the
-// saver window spans them all): the picture undistorted, no mode changed. Without a monitor of the
-// desktop to go by, into the saver window at its size.
+// Windowed at the main monitor's own size, onto the part of the saver window (which spans every
+// monitor) that lies on it: the picture undistorted, no mode changed. Without a monitor of the
+// desktop to go by, onto the whole saver window at its size.
 std::optional<SceneOwner::DeviceKind> SceneOwner::CreateOverMainMonitor(std::pair<std::int32_t, std::int32_t> windowSize) {
   Presentation& p = views[0].presentation;
   p.refreshRate = 0;
@@ -247,9 +247,8 @@ std::optional<SceneOwner::DeviceKind> SceneOwner::CreateOverMainMonitor(std::pai
   p.height = static_cast<std::uint32_t>(windowSize.second);
   if (mainMonitor >= 0) {
     const MonitorRect& area = monitors[static_cast<std::size_t>(mainMonitor)].rect;
-    if (area.right > area.left && area.bottom > area.top && graphics.CoverMonitor(mainMonitor, area)) {
-      p.deviceWindow = DeviceWindow::Blanking;
-      p.cover = mainMonitor;
+    if (area.right > area.left && area.bottom > area.top) {
+      p.target = area;
       p.width = static_cast<std::uint32_t>(area.right - area.left);
       p.height = static_cast<std::uint32_t>(area.bottom - area.top);
     }
@@ -259,10 +258,10 @@ std::optional<SceneOwner::DeviceKind> SceneOwner::CreateOverMainMonitor(std::pai
 }
 
 void SceneOwner::FollowLayout() {
-  const bool mainCovered = hasDevice && views[0].presentation.deviceWindow == DeviceWindow::Blanking;
-  if (covered.empty() && !mainCovered) return;
+  const bool mainWindowed = hasDevice && views[0].presentation.target.has_value();
+  if (covered.empty() && !mainWindowed) return;
   const std::vector<DesktopMonitor> now = graphics.DesktopMonitors();
-  if (mainCovered) FollowMainMonitor(now);
+  if (mainWindowed) FollowMainMonitor(now);
   // Wherever a monitor seems to have gone, a cover never hides the fireworks.
   const int mainNow = PlanMonitors(now, {graphics.AdapterMonitor(0)}).mainMonitor;
   for (const int monitor : covered) {
@@ -275,21 +274,18 @@ void SceneOwner::FollowLayout() {
   }
 }
 
-// The windowed main view's window goes where its monitor is now, at the monitor's size: a new size
-// needs the device reset to it, and the camera its shape, before the next frame.
+// The windowed main view's frames go where its monitor is now, at the monitor's size: the device is
+// reset to it, and the camera takes its shape, before the next frame.
 void SceneOwner::FollowMainMonitor(const std::vector<DesktopMonitor>& now) {
   View& main = views[0];
-  DesktopMonitor& was = monitors[static_cast<std::size_t>(main.presentation.cover)];
+  DesktopMonitor& was = monitors[static_cast<std::size_t>(mainMonitor)];
   const auto where = WhereNow(was, now);
   if (!where || *where == was.rect || where->right <= where->left || where->bottom <= where->top) return;
   was.rect = *where;
-  graphics.CoverMonitor(main.presentation.cover, *where);
-  const auto width = static_cast<std::uint32_t>(where->right - where->left);
-  const auto height = static_cast<std::uint32_t>(where->bottom - where->top);
-  if (width == main.presentation.width && height == main.presentation.height) return;
-  main.presentation.width = width;
-  main.presentation.height = height;
-  camera.SetAspect(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+  main.presentation.target = *where;
+  main.presentation.width = static_cast<std::uint32_t>(where->right - where->left);
+  main.presentation.height = static_cast<std::uint32_t>(where->bottom - where->top);
+  camera.SetAspect(static_cast<std::int32_t>(main.presentation.width), static_cast<std::int32_t>(main.presentation.height));
   main.aspect = camera.aspect;
   main.lost = main.resized = true;
 }

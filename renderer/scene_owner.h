@@ -30,7 +30,7 @@ using gfx::DisplayMode;
 
 // Which window a device presents into.
 enum class DeviceWindow {
-  None,      // windowed: the focus window (the saver window) is used
+  None,      // windowed: the focus window (the saver window) is used, all of it or Presentation::target
   Saver,     // full screen on the saver window
   Blanking,  // the black window that covers its monitor (Presentation::cover): full screen there, or,
              // where Windows refuses the screen, windowed into it
@@ -44,6 +44,9 @@ struct Presentation {
   bool windowed = true;
   DeviceWindow deviceWindow = DeviceWindow::None;
   int cover = -1;  // for DeviceWindow::Blanking: the covered monitor, by index into the desktop's
+  // Windowed on the saver window, which spans every monitor: the part of the screen the frames go
+  // to (the back buffer's size), copied there rather than flipped.
+  std::optional<MonitorRect> target = std::nullopt;
 };
 
 struct ShaderVersions {

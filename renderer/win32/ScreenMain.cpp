@@ -87,7 +87,8 @@ D3DPRESENT_PARAMETERS Direct3DGraphics::Parameters(const Presentation& p) const 
   parameters.BackBufferHeight = p.height;
   parameters.BackBufferFormat = static_cast<D3DFORMAT>(p.format);
   parameters.BackBufferCount = 1;
-  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  // Only a copy may go to a part of the window.
+  parameters.SwapEffect = p.target ? D3DSWAPEFFECT_COPY : D3DSWAPEFFECT_DISCARD;
   parameters.EnableAutoDepthStencil = TRUE;
   parameters.AutoDepthStencilFormat = D3DFMT_D16;
   parameters.Windowed = p.windowed;
@@ -116,6 +117,7 @@ bool Direct3DGraphics::CreateDirect3D() {
   if (!direct3d_) return false;
   const size_t adapters = std::max<UINT>(direct3d_->GetAdapterCount(), 1);
   devices_.assign(adapters, nullptr);
+  targets_.assign(adapters, std::nullopt);
   return true;
 }
 
@@ -188,6 +190,7 @@ bool Direct3DGraphics::CreateDevice(int slot, int adapter, DeviceType type, Vert
     return false;
   }
   D3DPRESENT_PARAMETERS parameters = Parameters(presentation);
+  TakeTarget(slot, presentation);
   if (!parameters.Windowed && !fullScreenTried_) {
     // The mode before any full-screen device of ours changed it.
     modeBefore_ = DEVMODEA{};
@@ -223,15 +226,29 @@ bool Direct3DGraphics::Clear(int slot) {
   return device && SUCCEEDED(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0));
 }
 
+void Direct3DGraphics::TakeTarget(int slot, const Presentation& presentation) {
+  std::optional<RECT>& target = targets_.at(static_cast<size_t>(slot));
+  target.reset();
+  if (!presentation.target) return;
+  const MonitorRect& on = *presentation.target;
+  RECT r{on.left, on.top, on.right, on.bottom};
+  MapWindowPoints(HWND_DESKTOP, window_, reinterpret_cast<POINT*>(&r), 2);
+  target = r;
+}
+
 bool Direct3DGraphics::Present(int slot) {
   auto* device = Device(slot);
-  return device && SUCCEEDED(device->Present(nullptr, nullptr, nullptr, nullptr));
+  if (!device) return false;
+  const std::optional<RECT>& target = targets_[static_cast<size_t>(slot)];
+  return SUCCEEDED(device->Present(nullptr, target ? &*target : nullptr, nullptr, nullptr));
 }
 
 bool Direct3DGraphics::Reset(int slot, const Presentation& presentation) {
   auto* device = Device(slot);
+  if (!device) return false;
   D3DPRESENT_PARAMETERS parameters = Parameters(presentation);
-  return device && SUCCEEDED(device->Reset(&parameters));
+  TakeTarget(slot, presentation);
+  return SUCCEEDED(device->Reset(&parameters));
 }
 
 DeviceStatus Direct3DGraphics::Status(int slot) {

@@ -51,12 +51,16 @@ class Direct3DGraphics final : public SceneGraphics {
 
  private:
   D3DPRESENT_PARAMETERS Parameters(const Presentation& presentation) const;
+  void TakeTarget(int slot, const Presentation& presentation);
 
   HWND window_ = nullptr;
   IDirect3D9* direct3d_ = nullptr;
   // By slot, sized to the adapters when the Direct3D object is made.
   std::vector<IDirect3DDevice9*> devices_;
-  std::vector<HWND> covers_;  // by monitor, as the scene owner numbers them; the main one's only windowed
+  std::vector<HWND> covers_;  // by monitor, as the scene owner numbers them; null for the main one
+  // By slot: where on the saver window a windowed device's frames go, in its client coordinates;
+  // nothing for all of it.
+  std::vector<std::optional<RECT>> targets_;
   bool fullScreenTried_ = false;  // a full-screen device was asked for
   DEVMODEA modeBefore_{};          // the primary's mode before that
 };

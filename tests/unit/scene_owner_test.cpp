@@ -339,34 +339,34 @@ TEST_F(Scene, ADisplaySizeTheAdapterRefusesFallsBackToTheDesktopMode) {
   }
 }
 
-// Where Windows refuses every full-screen device, the main monitor draws in a window of its own at
-// its own size, a secondary that draws does the same in its cover, one kept black keeps only its
-// cover; in a Remote Desktop session no full-screen device is even tried.
-TEST_F(Scene, WhereTheScreenIsRefusedEachMonitorDrawsInAWindowOfItsOwn) {
+// Where Windows refuses every full-screen device, the main monitor draws windowed at its own size
+// onto its part of the saver window, a secondary that draws does the same in its cover, one kept
+// black keeps only its cover; in a Remote Desktop session no full-screen device is even tried.
+TEST_F(Scene, WhereTheScreenIsRefusedEachMonitorDrawsWindowedAtItsOwnSize) {
   const DesktopMonitor primary{100, "DISPLAY1", {0, 0, 1024, 768}, true};
   const DesktopMonitor secondary{101, "DISPLAY2", {1024, 0, 2304, 1024}, false};
   const DesktopMonitor notPrimary{101, "DISPLAY2", {0, 0, 1280, 1024}, false};
+  const std::optional<MonitorRect> onThePrimary = primary.rect, wholeWindow;
   const struct {
     const char* name;
     std::vector<DesktopMonitor> desktop;
     bool allMonitors, remote;
     bool triesFullScreen;
-    std::map<int, MonitorRect> covers;
     std::vector<ViewRole> roles;
-    std::map<int, int> windowedInto;  // by slot: the cover its device presents into (-1: the saver window)
+    std::optional<MonitorRect> mainTarget;
     std::uint32_t mainWidth, mainHeight;
   } cases[] = {
-      {"one monitor", {primary}, false, false, true, {{0, primary.rect}}, {ViewRole::Draw}, {{0, 0}}, 1024, 768},
+      {"one monitor", {primary}, false, false, true, {ViewRole::Draw}, onThePrimary, 1024, 768},
       {"two, the secondary kept black: its cover alone", {primary, secondary}, false, false, true,
-       {{0, primary.rect}, {1, secondary.rect}}, {ViewRole::Draw, ViewRole::None}, {{0, 0}}, 1024, 768},
-      {"two, both drawing", {primary, secondary}, true, false, true, {{0, primary.rect}, {1, secondary.rect}},
-       {ViewRole::Draw, ViewRole::Draw}, {{0, 0}, {1, 1}}, 1024, 768},
+       {ViewRole::Draw, ViewRole::None}, onThePrimary, 1024, 768},
+      {"two, both drawing", {primary, secondary}, true, false, true, {ViewRole::Draw, ViewRole::Draw}, onThePrimary,
+       1024, 768},
       {"remote, two, the secondary kept black", {primary, secondary}, false, true, false,
-       {{0, primary.rect}, {1, secondary.rect}}, {ViewRole::Draw, ViewRole::None}, {{0, 0}}, 1024, 768},
-      {"remote, two, both drawing", {primary, secondary}, true, true, false, {{0, primary.rect}, {1, secondary.rect}},
-       {ViewRole::Draw, ViewRole::Draw}, {{0, 0}, {1, 1}}, 1024, 768},
-      {"no main monitor known: the saver window at its size", {notPrimary}, false, false, true, {{0, notPrimary.rect}},
-       {ViewRole::Draw}, {{0, -1}}, 1280, 1024},
+       {ViewRole::Draw, ViewRole::None}, onThePrimary, 1024, 768},
+      {"remote, two, both drawing", {primary, secondary}, true, true, false, {ViewRole::Draw, ViewRole::Draw},
+       onThePrimary, 1024, 768},
+      {"no main monitor known: the whole saver window at its size", {notPrimary}, false, false, true,
+       {ViewRole::Draw}, wholeWindow, 1280, 1024},
   };
   for (const auto& c : cases) {
     FakeGraphics fresh;
@@ -383,28 +383,30 @@ TEST_F(Scene, WhereTheScreenIsRefusedEachMonitorDrawsInAWindowOfItsOwn) {
     EXPECT_TRUE(g_reports.empty()) << c.name;
     // Each full-screen round's first attempt, then the windowed one's.
     EXPECT_EQ(CountOf(fresh.calls, "create 0:hal:hw adapter 0"), c.triesFullScreen ? 2 : 1) << c.name;
-    EXPECT_EQ(CountOf(fresh.calls, "create 1:hal:hw adapter 1"), c.desktop.size() < 2 ? 0 : (c.triesFullScreen ? 1 : 0) + c.allMonitors)
-        << c.name;
-    EXPECT_EQ(fresh.covers, c.covers) << c.name;
+    const int secondaryAttempts = c.desktop.size() < 2 ? 0 : (c.triesFullScreen ? 1 : 0) + (c.allMonitors ? 1 : 0);
+    EXPECT_EQ(CountOf(fresh.calls, "create 1:hal:hw adapter 1"), secondaryAttempts) << c.name;
+    // Every monitor but the main one covered, as ever (all, when none is known as the main one).
+    EXPECT_EQ(fresh.covers.size(), c.desktop.size() - (c.mainTarget ? 1 : 0)) << c.name;
     std::vector<ViewRole> roles;
-    std::map<int, int> windowedInto;
-    for (std::size_t slot = 0; slot < scene.views.size(); ++slot) {
-      const View& view = scene.views[slot];
+    for (const View& view : scene.views) {
       roles.push_back(view.role);
       if (view.role == ViewRole::None) continue;
-      EXPECT_TRUE(view.presentation.windowed) << c.name << ", slot " << slot;
+      EXPECT_TRUE(view.presentation.windowed) << c.name;
       EXPECT_EQ(view.presentation.refreshRate, 0u) << c.name;
-      windowedInto[static_cast<int>(slot)] =
-          view.presentation.deviceWindow == DeviceWindow::Blanking ? view.presentation.cover : -1;
     }
     EXPECT_EQ(roles, c.roles) << c.name;
-    EXPECT_EQ(windowedInto, c.windowedInto) << c.name;
+    const Presentation& main = scene.views[0].presentation;
+    EXPECT_EQ(main.deviceWindow, DeviceWindow::None) << c.name;
+    EXPECT_EQ(main.target, c.mainTarget) << c.name;
     // The main monitor's own pixels, undistorted, whatever the Display size.
-    EXPECT_EQ(scene.views[0].presentation.width, c.mainWidth) << c.name;
-    EXPECT_EQ(scene.views[0].presentation.height, c.mainHeight) << c.name;
+    EXPECT_EQ(main.width, c.mainWidth) << c.name;
+    EXPECT_EQ(main.height, c.mainHeight) << c.name;
     EXPECT_FLOAT_EQ(scene.camera.aspect, static_cast<float>(c.mainWidth) / static_cast<float>(c.mainHeight)) << c.name;
     if (c.allMonitors) {
-      EXPECT_EQ(scene.views[1].presentation.width, 1280u) << c.name;
+      const Presentation& other = scene.views[1].presentation;
+      EXPECT_EQ(other.deviceWindow, DeviceWindow::Blanking) << c.name;
+      EXPECT_EQ(other.cover, 1) << c.name;
+      EXPECT_EQ(other.width, 1280u) << c.name;
     }
   }
   // Refused windowed too: the report, as ever.
@@ -418,15 +420,15 @@ TEST_F(Scene, WhereTheScreenIsRefusedEachMonitorDrawsInAWindowOfItsOwn) {
   EXPECT_EQ(g_reports, std::vector<int>{106});
 }
 
-// The main monitor's window follows it, and a new size resets the device to it before the next
+// The main monitor's frames follow it: a new place or size resets the device to it before the next
 // frame, the camera taking its shape.
-TEST_F(Scene, TheMainMonitorsWindowFollowsItAndItsSize) {
+TEST_F(Scene, TheWindowedMainViewFollowsItsMonitor) {
   graphics.fullScreenRefused = true;
   graphics.desktop = {{100, "DISPLAY1", {0, 0, 1024, 768}, true}};
   const MonitorRect larger{0, 0, 1280, 1024};
   graphics.laterDesktop = {{100, "DISPLAY1", larger, true}};
   ASSERT_TRUE(owner.InitDevice(std::pair{1024, 768}));
-  EXPECT_EQ(graphics.covers[0], larger);  // it had moved by the time the device was made
+  EXPECT_EQ(owner.views[0].presentation.target, larger);  // it had changed by the time the device was made
   EXPECT_EQ(owner.views[0].presentation.width, 1280u);
   CountingContent content(graphics.calls);
   graphics.calls.clear();
@@ -434,13 +436,16 @@ TEST_F(Scene, TheMainMonitorsWindowFollowsItAndItsSize) {
   EXPECT_EQ(graphics.calls, FrameCalls({0}, 0));
   EXPECT_FLOAT_EQ(owner.camera.aspect, 1280.0f / 1024.0f);
   EXPECT_FLOAT_EQ(owner.views[0].aspect, 1280.0f / 1024.0f);
-  // Moved at the same size: the window alone.
-  graphics.laterDesktop = {{100, "DISPLAY1", {100, 0, 1380, 1024}, true}};
-  owner.FollowLayout();
   graphics.calls.clear();
   owner.RenderFrame(content);
   EXPECT_EQ(graphics.calls, FrameCalls({0}));
-  EXPECT_EQ(graphics.covers[0], (MonitorRect{100, 0, 1380, 1024}));
+  const MonitorRect moved{100, 0, 1380, 1024};
+  graphics.laterDesktop = {{100, "DISPLAY1", moved, true}};
+  owner.FollowLayout();
+  EXPECT_EQ(owner.views[0].presentation.target, moved);
+  graphics.calls.clear();
+  owner.RenderFrame(content);
+  EXPECT_EQ(graphics.calls, FrameCalls({0}, 0));
 }
 
 TEST_F(Scene, CapabilityCheckRecreatesOnTheReferenceOrWithSoftwareVertices) {

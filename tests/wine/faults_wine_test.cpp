@@ -35,6 +35,7 @@ class SaverFault : public ::testing::Test {
   std::string Log(bool timer = false) const {
     return log_.Text(timer ? StandinLog::Source::Timer : StandinLog::Source::Direct3D);
   }
+  std::string Notices() const { return log_.Text(StandinLog::Source::Display); }
   bool TimerRaisedOnceAndGivenBack() const { return Log(true) == "timeBeginPeriod 1\ntimeEndPeriod 1\n"; }
 
   // For the saver alone: the stand-in in the system folder first, Wine's own behind it.
@@ -58,6 +59,10 @@ TEST_F(SaverFault, TheFullScreenSaverGetsPastDeviceFaultsAndDrawsAgain) {
        "create hal hw done\ndevice lost\nreset refused after 2 status checks\nreset refused after 3 status "
        "checks\nreset refused after 4 status checks\nreset done after 5 status checks\n10 presents after the "
        "reset\n"},
+      // Every full-screen device refused: windowed over the monitor, without a report.
+      {"full-screen", "create hal hw refused\ncreate hal sw refused\ncreate ref sw refused\ncreate windowed hal hw done\n"},
+      // In a Remote Desktop session, no full-screen attempt at all.
+      {"remote-session", "create windowed hal hw done\n"},
   };
   for (const auto& c : cases) {
     Inject(c.fault);
@@ -67,10 +72,69 @@ TEST_F(SaverFault, TheFullScreenSaverGetsPastDeviceFaultsAndDrawsAgain) {
     const std::size_t expected = std::string(c.log).size();
     ASSERT_TRUE(PumpUntil([&] { return Log().size() >= expected; }, 4 * DefaultTimeoutMs)) << c.fault << ": " << Log();
     EXPECT_EQ(Log(), c.log) << c.fault;
-    EXPECT_TRUE(DrawingShows(log_)) << c.fault;
+    EXPECT_TRUE(DrawingShows(log_, c.fault)) << c.fault;
+    EXPECT_TRUE(ProcessWindows(saver.Id(), "#32770", nullptr).empty()) << c.fault << ": a box came";
     PressKey(VK_SPACE);
     EXPECT_EQ(saver.WaitForExit(), 0u) << c.fault;
     EXPECT_TRUE(TimerRaisedOnceAndGivenBack()) << c.fault << ": " << Log(true);
+    EXPECT_EQ(Log().find("mode set"), std::string::npos) << c.fault << ": " << Log();  // the desktop's mode untouched
+  }
+}
+
+// Windows' display notices, sent inside the saver's process by the d3d9 stand-in (Wine sends none):
+// the full-screen saver registers for the setting its Windows has and is told at once that the
+// display is on, which closes nothing; while the display is off nothing is presented and the
+// system's tick is given back; on or dimmed, the frames go on. The registration goes with the saver.
+TEST_F(SaverFault, NothingIsDrawnWhileTheDisplayIsDark) {
+  // Ten of the saver's ticks: what the display's being dark is watched for.
+  constexpr DWORD DarkWatchMs = 10 * 33;
+  const struct {
+    const char* windows;
+    const char* setting;
+  } cases[] = {{"win10", "console display state"}, {"win7", "monitor power on"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.windows);
+    ScopedRegistryValue version("Software\\Wine\\AppDefaults\\vizovizo.scr", "Version", c.windows);
+    Inject("");
+    Process saver(SaverPath(), "/s", nullptr, true);
+    ASSERT_NE(WaitForFullScreenSaver(saver), nullptr);
+    const std::string registered = std::string("display notices registered for ") + c.setting + "\n";
+    ASSERT_TRUE(PumpUntil([&] { return Notices().find(registered + "display on sent\n") != std::string::npos; })) << Notices();
+    ASSERT_TRUE(log_.WaitForMorePresents(0, 2));
+    // Each notice in turn, once the saver's window has handled it; then whether frames come.
+    const struct {
+      const char* state;
+      bool draws;
+    } steps[] = {{"Dimmed", true}, {"Off", false}, {"On", true}, {"Off", false}, {"Dimmed", true}};
+    for (const auto& step : steps) {
+      SCOPED_TRACE(step.state);
+      const std::size_t sent = Notices().size();
+      HANDLE request = OpenEventA(EVENT_MODIFY_STATE, FALSE, (std::string("VizoDisplay") + step.state).c_str());
+      ASSERT_NE(request, nullptr);
+      SetEvent(request);
+      CloseHandle(request);
+      ASSERT_TRUE(PumpUntil([&] { return Notices().find(" sent\n", sent) != std::string::npos; })) << Notices();
+      const int presents = log_.Presents(0);
+      if (step.draws) {
+        EXPECT_TRUE(log_.WaitForMorePresents(0, 2));
+      } else {
+        EXPECT_FALSE(PumpUntil([&] { return log_.Presents(0) > presents; }, DarkWatchMs)) << "a frame while dark";
+      }
+    }
+    PressKey(VK_SPACE);
+    EXPECT_EQ(saver.WaitForExit(), 0u);
+    const std::string logged = Notices();
+    EXPECT_NE(logged.find("display notices unregistered\n", logged.rfind(" sent\n")), std::string::npos) << logged;
+    // The tick raised while the display was lit, given back each time it went dark, and at the end.
+    std::string ticks;
+    for (int lit = 0; lit < 3; ++lit) ticks += "timeBeginPeriod 1\ntimeEndPeriod 1\n";
+    EXPECT_EQ(Log(true), ticks);
+    // Closed by the key alone.
+    int closes = 0;
+    for (const ReceivedMessage& m : log_.Messages()) {
+      closes += m.message == WM_CLOSE && m.windowClass == "WindowsScreenSaverClass" ? 1 : 0;
+    }
+    EXPECT_EQ(closes, 1);
   }
 }
 
@@ -113,8 +177,8 @@ TEST_F(SaverFault, APreviewRecoversOrReportsWhileItsPaneLivesAndEndsWithIt) {
   } cases[] = {
       {"lost", PaneGoes::AfterRecovery, "reset done after 10 status checks\n10 presents after the reset\n", 0},
       // Both reports of the failure chain, each answered.
-      {"windowed", PaneGoes::Never, "create ref sw refused\n", 1},
-      {"windowed", PaneGoes::AtTheFirstBox, "create ref sw refused\n", 1},
+      {"windowed", PaneGoes::Never, "create windowed ref sw refused\n", 1},
+      {"windowed", PaneGoes::AtTheFirstBox, "create windowed ref sw refused\n", 1},
       // The device is refused only once the pane is gone: the report finds no pane.
       {"windowed-after-pane", PaneGoes::BeforeAnyBox, "waiting for the pane to go\n", 1},
   };

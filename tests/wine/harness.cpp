@@ -548,10 +548,11 @@ std::string StandinLog::Text(Source source) const {
   std::string text;
   for (std::string line; std::getline(lines, line);) {
     std::erase(line, '\r');
-    const Source from = line.starts_with("msg ")       ? Source::Messages
-                        : line.starts_with("time")     ? Source::Timer
-                        : line.starts_with("present ") ? Source::Presents
-                                                       : Source::Direct3D;
+    const Source from = line.starts_with("msg ")                                           ? Source::Messages
+                        : line.starts_with("time")                                         ? Source::Timer
+                        : line.starts_with("present ")                                     ? Source::Presents
+                        : line.starts_with("display ") || line.starts_with("process times") ? Source::Display
+                                                                                           : Source::Direct3D;
     if (from == source) text.append(line).append("\n");
   }
   return text;

@@ -67,7 +67,7 @@ struct ReceivedMessage {
 // emptied at the start.
 class StandinLog {
  public:
-  enum class Source { Direct3D, Presents, Timer, Messages };
+  enum class Source { Direct3D, Presents, Timer, Messages, Display };
   explicit StandinLog(const std::string& suffix = "");
   StandinLog(const StandinLog&) = delete;
   StandinLog& operator=(const StandinLog&) = delete;

@@ -4,6 +4,8 @@
 // set to a number, the fault hits only that adapter's devices.
 //   device        every device creation is refused
 //   windowed      every windowed device creation (the preview's) is refused
+//   full-screen   every full-screen device creation is refused, as Remote Desktop, a virtual
+//                 machine's basic display driver or a screen another program holds refuse them
 //   windowed-after-pane  the same, but only once the device window's parent (the preview's pane) is
 //                 gone: creation waits for that, up to 20 s, taking the messages sent to it
 //   hal-hw        creating a HAL device with hardware vertex processing is refused
@@ -20,6 +22,11 @@
 //                 the adapter doesn't list at that size, are refused
 //   adapter-monitor N M  adapter N shows adapter M's monitor: it answers that monitor's handle
 //                 (GetAdapterMonitor), and its devices are made on adapter M
+//   remote-session  the program's GetSystemMetrics(SM_REMOTESESSION) answers 1, as in a Remote
+//                 Desktop session
+// The stand-in also brings the display's state notices into the program, which Wine never sends
+// (standins/display_notices.cpp).
+// A windowed device's creation is logged as "create windowed ...".
 // Whatever the fault, the log also shows each frame presented ("present adapter N"), the primary's
 // mode as each device goes (a full-screen
 // device should go before the program puts the desktop's mode back), and each mode the program
@@ -37,11 +44,24 @@
 #include <string>
 #include <vector>
 
+#include "display_notices.h"
+#include "program_import.h"
 #include "standin_log.h"
 
 namespace {
 
-enum class Fault { None, Device, Windowed, WindowedAfterPane, HalHardware, Texture, VertexBuffer, Lost, ResetFails };
+enum class Fault {
+  None,
+  Device,
+  Windowed,
+  FullScreen,
+  WindowedAfterPane,
+  HalHardware,
+  Texture,
+  VertexBuffer,
+  Lost,
+  ResetFails
+};
 enum class Phase { Normal, Lost, NeedsReset };
 
 // The frames each step of a loss lasts: presents before it, status checks while lost, presents after
@@ -51,6 +71,7 @@ constexpr int FaultFrames = 10;
 Fault g_fault = Fault::None;
 int g_adapter = -1;  // the adapter the fault hits; -1: every one
 bool g_windowsRules = false;
+bool g_remoteSession = false;
 int g_monitorOf[2] = {-1, -1};  // adapter-monitor: adapter [0] answers adapter [1]'s monitor
 
 // What windows-rules keeps of each device and resource.
@@ -87,22 +108,13 @@ IDirect3DTexture9Vtbl* g_patchedTexture = nullptr;
 const IDirect3DDevice9Vtbl* g_realDevice = &g_realDeviceMethods;
 const IDirect3D9Vtbl* g_realDirect3D = &g_realDirect3DMethods;
 
-// Writes one entry of a method table, which lives in read-only memory.
-template <typename Method>
-void Patch(Method& entry, Method replacement) {
-  DWORD was = 0;
-  if (VirtualProtect(&entry, sizeof entry, PAGE_READWRITE, &was)) {
-    entry = replacement;
-    VirtualProtect(&entry, sizeof entry, was, &was);
-  }
-}
-
 Fault FaultNamed(const char* name) {
   const struct {
     const char* name;
     Fault fault;
   } faults[] = {{"device", Fault::Device},
                 {"windowed", Fault::Windowed},
+                {"full-screen", Fault::FullScreen},
                 {"windowed-after-pane", Fault::WindowedAfterPane},
                 {"hal-hw", Fault::HalHardware},
                 {"texture", Fault::Texture},
@@ -124,6 +136,8 @@ Fault FaultFromEnvironment() {
   for (std::string word; words >> word;) {
     if (word == "windows-rules") {
       g_windowsRules = true;
+    } else if (word == "remote-session") {
+      g_remoteSession = true;
     } else if (word == "adapter-monitor") {
       words >> g_monitorOf[0] >> g_monitorOf[1];
     } else {
@@ -197,7 +211,7 @@ void KeepDefaultPool(Object* object, IDirect3DDevice9* device, Vtbl*& patched, V
   if (!patched) {
     patched = object->lpVtbl;
     real = *patched;
-    Patch(patched->Release, release);
+    PatchWord(patched->Release, release);
   }
   g_defaultPool.push_back({reinterpret_cast<IUnknown*>(object), device});
 }
@@ -220,6 +234,14 @@ ULONG WINAPI ReleaseDevice(IDirect3DDevice9* device) {
     if (known) StandinLog("adapter %u: released in %s", created.AdapterOrdinal, mode.c_str());
   }
   return left;
+}
+
+using GetSystemMetricsFn = int(WINAPI*)(int);
+GetSystemMetricsFn g_realGetSystemMetrics = nullptr;
+
+int WINAPI GetSystemMetricsAsAsked(int index) {
+  if (index == SM_REMOTESESSION && g_remoteSession) return 1;
+  return g_realGetSystemMetrics(index);
 }
 
 using ChangeDisplaySettingsFn = LONG(WINAPI*)(DEVMODEA*, DWORD);
@@ -246,30 +268,6 @@ LONG WINAPI ChangeDisplaySettingsLogged(DEVMODEA* mode, DWORD flags) {
     StandinLog("mode set: %lu x %lu, fields%s", mode->dmPelsWidth, mode->dmPelsHeight, fields.c_str());
   }
   return g_realChangeDisplaySettings(mode, flags);
-}
-
-// Points the program's own import of a user32 entry at a replacement; returns the real entry.
-void* RedirectProgramImport(const char* name, void* replacement) {
-  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  if (imports.VirtualAddress == 0) return nullptr;
-  for (auto* library = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-       library->Name != 0; ++library) {
-    if (lstrcmpiA(reinterpret_cast<const char*>(base + library->Name), "user32.dll") != 0) continue;
-    auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
-    auto* entries = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
-    for (; names->u1.AddressOfData != 0; ++names, ++entries) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-      if (std::strcmp(reinterpret_cast<const char*>(byName->Name), name) != 0) continue;
-      void* real = reinterpret_cast<void*>(entries->u1.Function);
-      Patch(entries->u1.Function, static_cast<decltype(entries->u1.Function)>(reinterpret_cast<ULONG_PTR>(replacement)));
-      return real;
-    }
-  }
-  return nullptr;
 }
 
 HMONITOR WINAPI GetAdapterMonitor(IDirect3D9* direct3d, UINT adapter) {
@@ -399,6 +397,8 @@ bool Refuses(UINT adapter, D3DDEVTYPE type, HWND focus, DWORD flags, const D3DPR
       return true;
     case Fault::Windowed:
       return parameters->Windowed;
+    case Fault::FullScreen:
+      return !parameters->Windowed;
     case Fault::WindowedAfterPane: {
       if (!parameters->Windowed) return false;
       HWND window = parameters->hDeviceWindow ? parameters->hDeviceWindow : focus;
@@ -423,7 +423,8 @@ bool Refuses(UINT adapter, D3DDEVTYPE type, HWND focus, DWORD flags, const D3DPR
 
 HRESULT WINAPI CreateDevice(IDirect3D9* direct3d, UINT adapter, D3DDEVTYPE type, HWND focus, DWORD flags,
                             D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) {
-  const char* kind = type == D3DDEVTYPE_HAL ? "hal" : "ref";
+  const char* kind = type == D3DDEVTYPE_HAL ? (parameters->Windowed ? "windowed hal" : "hal")
+                                            : (parameters->Windowed ? "windowed ref" : "ref");
   const char* vertices = (flags & D3DCREATE_HARDWARE_VERTEXPROCESSING) ? "hw" : "sw";
   if (Refuses(adapter, type, focus, flags, parameters)) {
     StandinLog("create %s %s refused", kind, vertices);
@@ -441,12 +442,12 @@ HRESULT WINAPI CreateDevice(IDirect3D9* direct3d, UINT adapter, D3DDEVTYPE type,
   if (!g_patchedDevice) {
     g_patchedDevice = (*device)->lpVtbl;
     g_realDeviceMethods = *g_patchedDevice;
-    Patch(g_patchedDevice->TestCooperativeLevel, TestCooperativeLevel);
-    Patch(g_patchedDevice->Present, Present);
-    Patch(g_patchedDevice->Reset, Reset);
-    Patch(g_patchedDevice->CreateTexture, CreateTexture);
-    Patch(g_patchedDevice->CreateVertexBuffer, CreateVertexBuffer);
-    Patch(g_patchedDevice->Release, ReleaseDevice);
+    PatchWord(g_patchedDevice->TestCooperativeLevel, TestCooperativeLevel);
+    PatchWord(g_patchedDevice->Present, Present);
+    PatchWord(g_patchedDevice->Reset, Reset);
+    PatchWord(g_patchedDevice->CreateTexture, CreateTexture);
+    PatchWord(g_patchedDevice->CreateVertexBuffer, CreateVertexBuffer);
+    PatchWord(g_patchedDevice->Release, ReleaseDevice);
   }
   if (g_windowsRules) {
     const DeviceRecord made{*device, direct3d, focus, adapter, !parameters->Windowed, false};
@@ -473,11 +474,16 @@ extern "C" __declspec(dllexport) IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVers
   if (!g_patchedDirect3D) {
     g_patchedDirect3D = direct3d->lpVtbl;
     g_realDirect3DMethods = *g_patchedDirect3D;
-    Patch(g_patchedDirect3D->CreateDevice, CreateDevice);
-    Patch(g_patchedDirect3D->GetAdapterMonitor, GetAdapterMonitor);
+    PatchWord(g_patchedDirect3D->CreateDevice, CreateDevice);
+    PatchWord(g_patchedDirect3D->GetAdapterMonitor, GetAdapterMonitor);
   }
+  if (!g_realGetSystemMetrics) {
+    void* programs = RedirectProgramImport("user32.dll", "GetSystemMetrics", reinterpret_cast<void*>(GetSystemMetricsAsAsked));
+    g_realGetSystemMetrics = reinterpret_cast<GetSystemMetricsFn>(programs);
+  }
+  BringDisplayNotices();
   if (!g_realChangeDisplaySettings) {
-    void* programs = RedirectProgramImport("ChangeDisplaySettingsA", reinterpret_cast<void*>(ChangeDisplaySettingsLogged));
+    void* programs = RedirectProgramImport("user32.dll", "ChangeDisplaySettingsA", reinterpret_cast<void*>(ChangeDisplaySettingsLogged));
     g_realChangeDisplaySettings = reinterpret_cast<ChangeDisplaySettingsFn>(programs);
   }
   return direct3d;
