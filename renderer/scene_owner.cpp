@@ -8,6 +8,8 @@ namespace vizo::renderer {
 
 namespace {
 
+bool Empty(const MonitorRect& r) { return r.right <= r.left || r.bottom <= r.top; }
+
 constexpr std::uint32_t PixelShader11 = 0xFFFF0101;
 constexpr std::uint32_t VertexShader11 = 0xFFFE0101;
 constexpr std::uint32_t MostModesLooked = 4096;  // a driver that never ends its list can't hang the start
@@ -96,28 +98,31 @@ void SceneOwner::SetUpSecondaryMonitors(bool exclusive) {
     if (!exclusive && !drawing) continue;
     const auto mode = graphics.CurrentMode(adapter);
     if (!mode || mode->width == 0 || mode->height == 0) continue;
+    constexpr DeviceKind Best{DeviceType::Hal, VertexProcessing::Hardware};
     Presentation p{.width = mode->width,
                    .height = mode->height,
                    .format = mode->format,
                    .refreshRate = 0,
-                   .windowed = true,
+                   .windowed = false,
                    .deviceWindow = DeviceWindow::Blanking,
                    .cover = monitor};
-    constexpr DeviceKind Best{DeviceType::Hal, VertexProcessing::Hardware};
-    bool made = false;
-    if (exclusive) {
-      Presentation fullScreen = p;
-      fullScreen.windowed = false;
-      fullScreen.refreshRate = FullScreenRefreshRate(graphics, adapter, *mode, mode->width, mode->height);
-      made = CreateWithFallbacks(adapter, fullScreen, Best).has_value();
-      if (made) p = fullScreen;
+    int windowedMonitor = -1;
+    if (exclusive) p.refreshRate = FullScreenRefreshRate(graphics, adapter, *mode, mode->width, mode->height);
+    if (!exclusive || !CreateWithFallbacks(adapter, p, Best)) {
+      // Refused the screen, a monitor that draws shows its fireworks windowed on its part of the
+      // saver window, its cover taken away; one kept black keeps its cover.
+      if (!drawing) continue;
+      p = WindowedOn(monitor, mode->format);
+      if (!CreateWithFallbacks(adapter, p, Best)) continue;
+      graphics.UncoverMonitor(monitor);
+      std::erase(covered, monitor);
+      windowedMonitor = monitor;
     }
-    // Refused the screen, a monitor that draws draws into its cover, windowed, at the same size.
-    if (!made && (!drawing || !CreateWithFallbacks(adapter, p, Best))) continue;
     views[static_cast<std::size_t>(adapter)] = {
         .role = drawing ? ViewRole::Draw : ViewRole::Blank,
         .presentation = p,
-        .aspect = static_cast<float>(mode->width) / static_cast<float>(mode->height)};
+        .aspect = static_cast<float>(p.width) / static_cast<float>(p.height),
+        .monitor = windowedMonitor};
     if (!graphics.Clear(adapter)) {
       // Kept black, a failed clear ends the blanking; a drawing monitor tries again every tick.
       if (!drawing) return;
@@ -239,29 +244,40 @@ std::optional<SceneOwner::DeviceKind> SceneOwner::CreateFullScreenMain(const Dis
 // monitor) that lies on it: the picture undistorted, no mode changed. Without a monitor of the
 // desktop to go by, onto the whole saver window at its size.
 std::optional<SceneOwner::DeviceKind> SceneOwner::CreateOverMainMonitor(std::pair<std::int32_t, std::int32_t> windowSize) {
-  Presentation& p = views[0].presentation;
-  p.refreshRate = 0;
-  p.windowed = true;
-  p.deviceWindow = DeviceWindow::None;
-  p.width = static_cast<std::uint32_t>(windowSize.first);
-  p.height = static_cast<std::uint32_t>(windowSize.second);
-  if (mainMonitor >= 0) {
-    const MonitorRect& area = monitors[static_cast<std::size_t>(mainMonitor)].rect;
-    if (area.right > area.left && area.bottom > area.top) {
-      p.target = area;
-      p.width = static_cast<std::uint32_t>(area.right - area.left);
-      p.height = static_cast<std::uint32_t>(area.bottom - area.top);
-    }
+  View& main = views[0];
+  if (mainMonitor >= 0 && !Empty(monitors[static_cast<std::size_t>(mainMonitor)].rect)) {
+    main.presentation = WindowedOn(mainMonitor, main.presentation.format);
+    main.monitor = mainMonitor;
+  } else {
+    main.presentation = {.width = static_cast<std::uint32_t>(windowSize.first),
+                         .height = static_cast<std::uint32_t>(windowSize.second),
+                         .format = main.presentation.format,
+                         .refreshRate = 0,
+                         .windowed = true,
+                         .deviceWindow = DeviceWindow::None};
   }
-  camera.SetAspect(static_cast<std::int32_t>(p.width), static_cast<std::int32_t>(p.height));
-  return CreateWithFallbacks(0, p, {DeviceType::Hal, VertexProcessing::Hardware});
+  camera.SetAspect(static_cast<std::int32_t>(main.presentation.width), static_cast<std::int32_t>(main.presentation.height));
+  return CreateWithFallbacks(0, main.presentation, {DeviceType::Hal, VertexProcessing::Hardware});
+}
+
+Presentation SceneOwner::WindowedOn(int monitor, std::uint32_t format) const {
+  const MonitorRect& area = monitors[static_cast<std::size_t>(monitor)].rect;
+  return {.width = static_cast<std::uint32_t>(area.right - area.left),
+          .height = static_cast<std::uint32_t>(area.bottom - area.top),
+          .format = format,
+          .refreshRate = 0,
+          .windowed = true,
+          .deviceWindow = DeviceWindow::None,
+          .target = area};
 }
 
 void SceneOwner::FollowLayout() {
-  const bool mainWindowed = hasDevice && views[0].presentation.target.has_value();
-  if (covered.empty() && !mainWindowed) return;
+  const bool windowedViews = std::any_of(views.begin(), views.end(), [](const View& v) { return v.monitor >= 0; });
+  if (covered.empty() && !windowedViews) return;
   const std::vector<DesktopMonitor> now = graphics.DesktopMonitors();
-  if (mainWindowed) FollowMainMonitor(now);
+  for (std::size_t slot = 0; slot < views.size(); ++slot) {
+    if (views[slot].monitor >= 0) FollowMonitor(static_cast<int>(slot), now);
+  }
   // Wherever a monitor seems to have gone, a cover never hides the fireworks.
   const int mainNow = PlanMonitors(now, {graphics.AdapterMonitor(0)}).mainMonitor;
   for (const int monitor : covered) {
@@ -274,20 +290,23 @@ void SceneOwner::FollowLayout() {
   }
 }
 
-// The windowed main view's frames go where its monitor is now, at the monitor's size: the device is
-// reset to it, and the camera takes its shape, before the next frame.
-void SceneOwner::FollowMainMonitor(const std::vector<DesktopMonitor>& now) {
-  View& main = views[0];
-  DesktopMonitor& was = monitors[static_cast<std::size_t>(mainMonitor)];
+// A windowed view's frames go where its monitor is now, at the monitor's size: the device is reset
+// to it before the next frame, and the picture takes its shape (the main one's is the camera's).
+void SceneOwner::FollowMonitor(int slot, const std::vector<DesktopMonitor>& now) {
+  View& view = views[static_cast<std::size_t>(slot)];
+  DesktopMonitor& was = monitors[static_cast<std::size_t>(view.monitor)];
   const auto where = WhereNow(was, now);
-  if (!where || *where == was.rect || where->right <= where->left || where->bottom <= where->top) return;
+  if (!where || *where == was.rect || Empty(*where)) return;
   was.rect = *where;
-  main.presentation.target = *where;
-  main.presentation.width = static_cast<std::uint32_t>(where->right - where->left);
-  main.presentation.height = static_cast<std::uint32_t>(where->bottom - where->top);
-  camera.SetAspect(static_cast<std::int32_t>(main.presentation.width), static_cast<std::int32_t>(main.presentation.height));
-  main.aspect = camera.aspect;
-  main.lost = main.resized = true;
+  const bool lost = view.lost;
+  view.presentation = WindowedOn(view.monitor, view.presentation.format);
+  view.aspect = static_cast<float>(view.presentation.width) / static_cast<float>(view.presentation.height);
+  if (slot == 0) {
+    camera.SetAspect(static_cast<std::int32_t>(view.presentation.width), static_cast<std::int32_t>(view.presentation.height));
+    view.aspect = camera.aspect;
+  }
+  view.lost = true;
+  view.resized = !lost;  // a lost device still waits until it can be reset
 }
 
 void SceneOwner::ReleaseSecondaryDevices() {

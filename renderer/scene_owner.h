@@ -32,8 +32,7 @@ using gfx::DisplayMode;
 enum class DeviceWindow {
   None,      // windowed: the focus window (the saver window) is used, all of it or Presentation::target
   Saver,     // full screen on the saver window
-  Blanking,  // the black window that covers its monitor (Presentation::cover): full screen there, or,
-             // where Windows refuses the screen, windowed into it
+  Blanking,  // full screen on the black window that covers its monitor (Presentation::cover)
 };
 
 struct Presentation {
@@ -77,7 +76,9 @@ class SceneGraphics {
   virtual bool CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
                             const Presentation& presentation) = 0;
   virtual void ReleaseDevice(int slot) = 0;
-  // The black windows go (after their devices).
+  // The black windows go (after their devices): one whose monitor shows fireworks on the saver
+  // window, or all of them.
+  virtual void UncoverMonitor(int cover) = 0;
   virtual void UncoverMonitors() = 0;
   virtual std::optional<ShaderVersions> Capabilities() = 0;
   virtual bool Clear(int slot) = 0;
@@ -114,7 +115,8 @@ struct View {
   Presentation presentation;
   float aspect = 0;  // of the picture: the main view's is the camera's, a secondary's its monitor's
   bool lost = false;     // drawn again only after a reset
-  bool resized = false;  // ... which its window's new size needs, lost or not
+  bool resized = false;  // ... which a new place or size needs, whatever the device's state
+  int monitor = -1;      // windowed onto the saver window: the monitor it shows, by index into the desktop's
 };
 
 using SceneReport = void (*)(int line);
@@ -149,7 +151,7 @@ struct SceneOwner {
   // For the saver window of this size; nothing when its rectangle could not be read. A windowed
   // saver with nothing to show (an empty preview pane) gets no device and still succeeds. Where
   // Windows refuses every full-screen device (Remote Desktop, a basic display driver, a screen
-  // another program holds), the main monitor gets a windowed device at its own size instead.
+  // another program holds), a monitor that draws gets a windowed device at its own size instead.
   bool InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize,
                   SaverWindowKind kind = SaverWindowKind::TopLevel);
   // The secondary views that draw get their resources; one that can't have them is made black.
@@ -182,7 +184,9 @@ struct SceneOwner {
   std::optional<DeviceKind> CreateFullScreenMain(const DisplayMode& desktop, bool exclusive,
                                                  std::pair<std::int32_t, std::int32_t> windowSize);
   std::optional<DeviceKind> CreateOverMainMonitor(std::pair<std::int32_t, std::int32_t> windowSize);
-  void FollowMainMonitor(const std::vector<DesktopMonitor>& now);
+  // Windowed at the monitor's own size, onto the part of the saver window that lies on it.
+  Presentation WindowedOn(int monitor, std::uint32_t format) const;
+  void FollowMonitor(int slot, const std::vector<DesktopMonitor>& now);
   // On the adapter's own slot: first as asked, then with software vertices, then the reference.
   std::optional<DeviceKind> CreateWithFallbacks(int adapter, const Presentation& p, DeviceKind first);
   bool RecoverLostDevice(int slot, FrameContent& content);

@@ -205,6 +205,12 @@ void Direct3DGraphics::ReleaseDevice(int slot) {
   if (static_cast<size_t>(slot) < devices_.size()) ReleaseOnce(devices_[static_cast<size_t>(slot)]);
 }
 
+void Direct3DGraphics::UncoverMonitor(int cover) {
+  if (static_cast<size_t>(cover) >= covers_.size() || !covers_[static_cast<size_t>(cover)]) return;
+  DestroyWindow(covers_[static_cast<size_t>(cover)]);
+  covers_[static_cast<size_t>(cover)] = nullptr;
+}
+
 void Direct3DGraphics::UncoverMonitors() {
   // After their devices, which give the windows back as they found them.
   for (HWND& window : covers_) {

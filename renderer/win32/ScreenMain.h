@@ -40,6 +40,7 @@ class Direct3DGraphics final : public SceneGraphics {
   bool CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
                     const Presentation& presentation) override;
   void ReleaseDevice(int slot) override;
+  void UncoverMonitor(int cover) override;
   void UncoverMonitors() override;
   std::optional<ShaderVersions> Capabilities() override;
   bool Clear(int slot) override;

@@ -82,6 +82,10 @@ class FakeGraphics final : public SceneGraphics {
     covers[cover] = where;
     return true;
   }
+  void UncoverMonitor(int cover) override {
+    calls.push_back("uncover " + std::to_string(cover));
+    covers.erase(cover);
+  }
   void UncoverMonitors() override { calls.push_back("uncover"); }
   std::optional<DisplayMode> CurrentMode(int adapter) override {
     const auto found = modes.find(adapter);
@@ -339,9 +343,9 @@ TEST_F(Scene, ADisplaySizeTheAdapterRefusesFallsBackToTheDesktopMode) {
   }
 }
 
-// Where Windows refuses every full-screen device, the main monitor draws windowed at its own size
-// onto its part of the saver window, a secondary that draws does the same in its cover, one kept
-// black keeps only its cover; in a Remote Desktop session no full-screen device is even tried.
+// Where Windows refuses every full-screen device, each monitor that draws does it windowed at its
+// own size onto its part of the saver window (a secondary's cover taken away), one kept black keeps
+// only its cover; in a Remote Desktop session no full-screen device is even tried.
 TEST_F(Scene, WhereTheScreenIsRefusedEachMonitorDrawsWindowedAtItsOwnSize) {
   const DesktopMonitor primary{100, "DISPLAY1", {0, 0, 1024, 768}, true};
   const DesktopMonitor secondary{101, "DISPLAY2", {1024, 0, 2304, 1024}, false};
@@ -355,18 +359,19 @@ TEST_F(Scene, WhereTheScreenIsRefusedEachMonitorDrawsWindowedAtItsOwnSize) {
     std::vector<ViewRole> roles;
     std::optional<MonitorRect> mainTarget;
     std::uint32_t mainWidth, mainHeight;
+    std::set<int> covers;  // the monitors still covered
   } cases[] = {
-      {"one monitor", {primary}, false, false, true, {ViewRole::Draw}, onThePrimary, 1024, 768},
+      {"one monitor", {primary}, false, false, true, {ViewRole::Draw}, onThePrimary, 1024, 768, {}},
       {"two, the secondary kept black: its cover alone", {primary, secondary}, false, false, true,
-       {ViewRole::Draw, ViewRole::None}, onThePrimary, 1024, 768},
+       {ViewRole::Draw, ViewRole::None}, onThePrimary, 1024, 768, {1}},
       {"two, both drawing", {primary, secondary}, true, false, true, {ViewRole::Draw, ViewRole::Draw}, onThePrimary,
-       1024, 768},
+       1024, 768, {}},
       {"remote, two, the secondary kept black", {primary, secondary}, false, true, false,
-       {ViewRole::Draw, ViewRole::None}, onThePrimary, 1024, 768},
+       {ViewRole::Draw, ViewRole::None}, onThePrimary, 1024, 768, {1}},
       {"remote, two, both drawing", {primary, secondary}, true, true, false, {ViewRole::Draw, ViewRole::Draw},
-       onThePrimary, 1024, 768},
-      {"no main monitor known: the whole saver window at its size", {notPrimary}, false, false, true,
-       {ViewRole::Draw}, wholeWindow, 1280, 1024},
+       onThePrimary, 1024, 768, {}},
+      {"no main monitor known: the whole saver window at its size (and its monitor covered, as ever)",
+       {notPrimary}, false, false, true, {ViewRole::Draw}, wholeWindow, 1280, 1024, {0}},
   };
   for (const auto& c : cases) {
     FakeGraphics fresh;
@@ -385,8 +390,10 @@ TEST_F(Scene, WhereTheScreenIsRefusedEachMonitorDrawsWindowedAtItsOwnSize) {
     EXPECT_EQ(CountOf(fresh.calls, "create 0:hal:hw adapter 0"), c.triesFullScreen ? 2 : 1) << c.name;
     const int secondaryAttempts = c.desktop.size() < 2 ? 0 : (c.triesFullScreen ? 1 : 0) + (c.allMonitors ? 1 : 0);
     EXPECT_EQ(CountOf(fresh.calls, "create 1:hal:hw adapter 1"), secondaryAttempts) << c.name;
-    // Every monitor but the main one covered, as ever (all, when none is known as the main one).
-    EXPECT_EQ(fresh.covers.size(), c.desktop.size() - (c.mainTarget ? 1 : 0)) << c.name;
+    std::set<int> covers;
+    for (const auto& [monitor, where] : fresh.covers) covers.insert(monitor);
+    EXPECT_EQ(covers, c.covers) << c.name;
+    EXPECT_EQ(std::set<int>(scene.covered.begin(), scene.covered.end()), c.covers) << c.name;
     std::vector<ViewRole> roles;
     for (const View& view : scene.views) {
       roles.push_back(view.role);
@@ -403,10 +410,10 @@ TEST_F(Scene, WhereTheScreenIsRefusedEachMonitorDrawsWindowedAtItsOwnSize) {
     EXPECT_EQ(main.height, c.mainHeight) << c.name;
     EXPECT_FLOAT_EQ(scene.camera.aspect, static_cast<float>(c.mainWidth) / static_cast<float>(c.mainHeight)) << c.name;
     if (c.allMonitors) {
-      const Presentation& other = scene.views[1].presentation;
-      EXPECT_EQ(other.deviceWindow, DeviceWindow::Blanking) << c.name;
-      EXPECT_EQ(other.cover, 1) << c.name;
-      EXPECT_EQ(other.width, 1280u) << c.name;
+      const View& other = scene.views[1];
+      EXPECT_EQ(other.presentation.target, secondary.rect) << c.name;
+      EXPECT_EQ(other.presentation.width, 1280u) << c.name;
+      EXPECT_FLOAT_EQ(other.aspect, 1280.0f / 1024.0f) << c.name;
     }
   }
   // Refused windowed too: the report, as ever.

@@ -279,6 +279,7 @@ TEST_F(TwoMonitors, ASecondaryMonitorsFaultsStayOnItWithoutAReport) {
     bool allMonitors;
     const char* logged;  // what the stand-in must have seen first ("" for nothing)
     bool drawn;          // the secondary shows fireworks in the end
+    const char* adapter = "1";  // the adapter the fault hits; nullptr: every one
   } cases[] = {
       // Where the secondary draws, refusing its device or a texture leaves it black; kept black,
       // its device is never presented again, so never lost. (Its device refused while kept black
@@ -289,11 +290,15 @@ TEST_F(TwoMonitors, ASecondaryMonitorsFaultsStayOnItWithoutAReport) {
       {"lost", false, "", false},
       {"", true, "", true},
       {"adapter-monitor 1 0", true, "", false},
+      // Every full-screen device refused, on every adapter: the main monitor draws windowed, and so
+      // does the secondary where it draws; kept black, its cover alone does it.
+      {"full-screen", false, "adapter 0: create windowed hal hw done\n", false, nullptr},
+      {"full-screen", true, "adapter 1: create windowed hal hw done\n", true, nullptr},
   };
-  SetEnvironmentVariableA("VIZO_D3D9_ADAPTER", "1");
   for (const auto& c : cases) {
     const std::string name = std::string(c.fault) + (c.allMonitors ? ", on" : ", off");
     SCOPED_TRACE(name);
+    SetEnvironmentVariableA("VIZO_D3D9_ADAPTER", c.adapter);
     log_.Clear();
     SetEnvironmentVariableA("VIZO_D3D9_FAULT", (std::string("windows-rules ") + c.fault).c_str());
     RemoveSettings();
