@@ -68,9 +68,10 @@ void WaitForSaverThreads() {
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      StartScene(window);
-      // Unless the display went dark meanwhile (a notice may come while a report is up).
+      // Before the scene: a close under a report box of its start, or a dark display meanwhile,
+      // then stops it as it stops a running one.
       StartFrameTimer(window);
+      StartScene(window);
       // The first frame as soon as the message loop runs, not a whole interval after it.
       PostMessageA(window, WM_TIMER, FrameTimer, 0);
       break;
