@@ -49,6 +49,8 @@ void StartScene(HWND window) {
 
 void EndSaverScene() { vizo::renderer::win32::TheScreenMain().End(); }
 
+void GiveScreenBackAfterFault() { vizo::renderer::win32::TheScreenMain().graphics.GiveScreenBack(); }
+
 // A dark display wakes nothing: the timer goes, and the system's tick is given back, until it lights.
 // The animation goes on from the frame where it stopped.
 void PauseSaverFrames(HWND window, bool paused) {

@@ -324,6 +324,20 @@ void Direct3DGraphics::RestoreDesktopMode() {
   }
 }
 
+void Direct3DGraphics::GiveScreenBack() {
+  std::vector<HWND> windows = covers_;
+  windows.push_back(window_);
+  for (HWND window : windows) {
+    if (!window || !IsWindow(window)) continue;
+    // Another thread's window (the fault came from a helper thread) is asked without waiting: its
+    // thread may be waiting on this one.
+    const bool ours = GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | (ours ? 0 : SWP_ASYNCWINDOWPOS));
+  }
+  RestoreDesktopMode();
+}
+
 ScreenMain::ScreenMain() : scene{graphics, ReportScreenMain} {
   const auto desktop = vizo::win32::ReadDesktopMode();
   if (!desktop) vizo::win32::ReportError(__FILE__, reports::ScreenMain::NoDirect3DForSettings);

@@ -28,6 +28,9 @@ class Direct3DGraphics final : public SceneGraphics {
   // once the devices are gone: Windows puts it back itself as the last full-screen device goes, but
   // Wine puts back its kept mode, which on a busy machine was now and then the saver's own.
   void RestoreDesktopMode();
+  // After a fault, with the devices as the fault left them: the saver window and the covers hidden
+  // and no longer top-most, the desktop's mode back.
+  void GiveScreenBack();
 
   bool CreateDirect3D() override;
   int AdapterCount() override;

@@ -34,11 +34,14 @@ int SaverMain(HINSTANCE instance, const char* tail) {
   shell.state.instance = reinterpret_cast<shell::ModuleHandle>(instance);
   ReadWindowsVersion(shell.state);
 
-  return RunGuarded([tail] { return TheShell().RunMode(tail); }, [] {
-    TheShell().SetSaverRunning(false);
-    RestoreTimerResolution();
-    WaitForSaverThreads();
-  });
+  return RunGuarded([tail] { return TheShell().RunMode(tail); },
+                    {.giveScreenBack =
+                         [] {
+                           GiveScreenBackAfterFault();
+                           RestoreTimerResolution();
+                           TheShell().SetSaverRunning(false);
+                         },
+                     .finish = WaitForSaverThreads});
 }
 
 }  // namespace vizo::win32

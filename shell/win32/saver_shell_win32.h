@@ -27,9 +27,12 @@ LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 // Supplied by the program, for the ways out that end the process without the saver window's
 // destruction: EndSaverScene ends what that destruction ends (painters, devices, the desktop's
-// mode, helper threads), and may run again after it; after a fault, WaitForSaverThreads only gives
-// the helper threads a while to end (the devices may be where the fault came from).
+// mode, helper threads), and may run again after it. After a fault, GiveScreenBackAfterFault puts
+// the desktop's mode back and takes the saver's windows out of the way, touching no device (the
+// fault may have come from one), and WaitForSaverThreads only gives the helper threads a while to
+// end.
 void EndSaverScene();
+void GiveScreenBackAfterFault();
 void WaitForSaverThreads();
 // Supplied by the program: its frames, and the timer that paces them, stop while the display is
 // dark and go on when it lights.

@@ -1,6 +1,6 @@
 // Runs the saver's fault guard around a chosen failure so that a test can watch it end the process:
 //   guard_probe MARKER-FILE ok|throw|fault|throw-in-callback
-// The guard's fault handler creates MARKER-FILE before the process ends.
+// The guard writes each step of a fault's end into MARKER-FILE before the process ends.
 #include <windows.h>
 
 #include <cstring>
@@ -11,6 +11,14 @@
 namespace {
 
 const char* g_marker = nullptr;
+
+// Each step of the fault's end, in the order it came.
+void Mark(const char* step) {
+  HANDLE file = CreateFileA(g_marker, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, step, static_cast<DWORD>(std::strlen(step)), &written, nullptr);
+  CloseHandle(file);
+}
 
 // Wrapped as every callback of the saver is.
 LRESULT CALLBACK ThrowingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -46,7 +54,7 @@ int main(int argc, char** argv) {
   // No error box: the platform's last-chance handling then decides at once to run the handler.
   SetErrorMode(SEM_NOGPFAULTERRORBOX);
   const char* mode = argv[2];
-  return vizo::win32::RunGuarded(
-      [mode] { return Body(mode); },
-      [] { CloseHandle(CreateFileA(g_marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)); });
+  return vizo::win32::RunGuarded([mode] { return Body(mode); },
+                                 {.giveScreenBack = [] { Mark("screen given back\n"); },
+                                  .finish = [] { Mark("finished\n"); }});
 }

@@ -635,13 +635,13 @@ int SaverInput::ClosingMove() const {
 
 void ScopedRegistryValue::Keep() {
   DWORD type = 0, size = 0;
-  if (RegGetValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size) !=
+  if (RegGetValueA(root_, key_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size) !=
       ERROR_SUCCESS) {
     return;
   }
   std::string bytes(size, '\0');
-  if (RegGetValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, bytes.data(),
-                   &size) == ERROR_SUCCESS) {
+  if (RegGetValueA(root_, key_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, bytes.data(), &size) ==
+      ERROR_SUCCESS) {
     bytes.resize(size);
     before_.emplace(type, std::move(bytes));
   }
@@ -649,21 +649,24 @@ void ScopedRegistryValue::Keep() {
 
 ScopedRegistryValue::ScopedRegistryValue(const char* key, const char* name, DWORD value) : key_(key), name_(name) {
   Keep();
-  RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof value);
+  RegSetKeyValueA(root_, key, name, REG_DWORD, &value, sizeof value);
 }
 
 ScopedRegistryValue::ScopedRegistryValue(const char* key, const char* name, const char* value)
-    : key_(key), name_(name) {
+    : ScopedRegistryValue(HKEY_CURRENT_USER, key, name, value) {}
+
+ScopedRegistryValue::ScopedRegistryValue(HKEY root, const char* key, const char* name, const char* value)
+    : root_(root), key_(key), name_(name) {
   Keep();
-  RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, value, static_cast<DWORD>(lstrlenA(value) + 1));
+  RegSetKeyValueA(root_, key, name, REG_SZ, value, static_cast<DWORD>(lstrlenA(value) + 1));
 }
 
 ScopedRegistryValue::~ScopedRegistryValue() {
   if (before_) {
-    RegSetKeyValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), before_->first, before_->second.data(),
+    RegSetKeyValueA(root_, key_.c_str(), name_.c_str(), before_->first, before_->second.data(),
                     static_cast<DWORD>(before_->second.size()));
   } else {
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str());
+    RegDeleteKeyValueA(root_, key_.c_str(), name_.c_str());
   }
 }
 

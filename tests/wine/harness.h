@@ -203,12 +203,14 @@ bool ReportNames(const std::wstring& text, const wchar_t* file, int line);
 // A window's text (WM_GETTEXT), also from another process.
 std::wstring WindowText(HWND window);
 
-// A registry value under HKEY_CURRENT_USER set for the life of the object, then put back as it was:
+// A registry value (under HKEY_CURRENT_USER unless named) set for the life of the object, then put back as it was:
 // the value it had, or none (the session's prefix has settings of its own that later tests rely on).
 class ScopedRegistryValue {
  public:
   ScopedRegistryValue(const char* key, const char* name, DWORD value);
   ScopedRegistryValue(const char* key, const char* name, const char* value);
+  // ... or under another root (HKEY_LOCAL_MACHINE).
+  ScopedRegistryValue(HKEY root, const char* key, const char* name, const char* value);
   ScopedRegistryValue(const ScopedRegistryValue&) = delete;
   ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
   ~ScopedRegistryValue();
@@ -216,6 +218,7 @@ class ScopedRegistryValue {
  private:
   void Keep();
 
+  HKEY root_ = HKEY_CURRENT_USER;
   std::string key_;
   std::string name_;
   std::optional<std::pair<DWORD, std::string>> before_;  // type and bytes

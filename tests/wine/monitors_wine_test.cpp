@@ -9,6 +9,7 @@
 #include "monitor_helpers.h"
 
 #include <cstdio>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -315,6 +316,64 @@ TEST_F(TwoMonitors, ASecondaryMonitorsFaultsStayOnItWithoutAReport) {
     MoveThereCloses({Anchor().x + 3, Anchor().y + 2});
     EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor()) << name;
     ASSERT_TRUE(PlaceCursor(onSecondary_.x, onSecondary_.y));
+  }
+  for (const char* variable : {"VIZO_D3D9_FAULT", "VIZO_D3D9_ADAPTER"}) SetEnvironmentVariableA(variable, nullptr);
+}
+
+// A crash inside Direct3D (the stand-in raises an access violation) while the saver holds the
+// screen at a Display size of its own, or while the main device is being made inside the window's
+// creation and the images are prepared: the screen is given back before the platform's report. With
+// Wine's default debugger, that report shows its crash dialog and waits, or ends the process
+// quietly; with none (the sessions' own setting), the saver ends itself with -1. Within a few
+// seconds the desktop's mode is back and no window of the saver covers a monitor. (Wine 8's debugger
+// never gets to attach to a thread that crashed inside a window's creation: that case runs without
+// it. Nothing here depends on the layout: it runs in one.)
+TEST_F(TwoMonitors, ACrashGivesTheScreenBackBeforeThePlatformsReport) {
+  if (LayoutName() != "equal") GTEST_SKIP() << "run in the equal layout";
+  const int primaryWidth = MonitorArea(0).width;
+  enum class Report { None, Quiet, Dialog };
+  const struct {
+    const char* fault;
+    Report report;
+  } cases[] = {{"present-fault", Report::Quiet}, {"present-fault", Report::Dialog}, {"create-fault", Report::None}};
+  SetEnvironmentVariableA("VIZO_D3D9_ADAPTER", "0");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.fault) + (c.report == Report::None    ? ", no debugger"
+                                         : c.report == Report::Quiet ? ", quiet"
+                                                                     : ", crash dialog"));
+    // Wine's own last-chance handling, in place of the sessions' missing debugger.
+    constexpr const char* AeDebug = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
+    std::optional<ScopedRegistryValue> debugger, dialog;
+    if (c.report != Report::None) {
+      debugger.emplace(HKEY_LOCAL_MACHINE, AeDebug, "Debugger", "winedbg --auto %ld %ld");
+      dialog.emplace("Software\\Wine\\WineDbg", "ShowCrashDialog", c.report == Report::Dialog ? 1 : 0);
+    }
+    ASSERT_TRUE(WriteFileBytes(SettingsPath(), AllEightKeys("10", "800 x 600")));
+    log_.Clear();
+    SetEnvironmentVariableA("VIZO_D3D9_FAULT", c.fault);
+    Process saver(SaverPath(), "/s");
+    ASSERT_TRUE(PumpUntil([&] { return log_.Text().find("crash in ") != std::string::npos; })) << log_.Text();
+    const auto covering = [&] {
+      int shown = 0;
+      for (const char* windowClass : {"WindowsScreenSaverClass", "vizovizoBlanking"}) {
+        for (HWND window : ProcessWindows(saver.Id(), windowClass, nullptr)) shown += IsWindowVisible(window) ? 1 : 0;
+      }
+      return shown;
+    };
+    EXPECT_TRUE(PumpUntil([&] { return GetSystemMetrics(SM_CXSCREEN) == primaryWidth && covering() == 0; }, 5000))
+        << GetSystemMetrics(SM_CXSCREEN) << " wide, " << covering() << " windows of the saver shown";
+    EXPECT_TRUE(WhiteDesktop::ShowsOnEveryMonitor(5000));
+    if (c.report == Report::Dialog) {
+      // Seen, and answered: the debugger then ends the process.
+      HWND crash = nullptr;
+      EXPECT_TRUE(PumpUntil([&] { return (crash = FindWindowA(nullptr, "Program Error")) != nullptr; }));
+      if (crash) PostMessageA(crash, WM_COMMAND, IDOK, 0);
+    }
+    const std::optional<DWORD> exitCode = saver.WaitForExit();
+    EXPECT_TRUE(exitCode.has_value()) << "still running";
+    if (c.report == Report::None) {
+      EXPECT_EQ(exitCode, 0xFFFFFFFFu);
+    }
   }
   for (const char* variable : {"VIZO_D3D9_FAULT", "VIZO_D3D9_ADAPTER"}) SetEnvironmentVariableA(variable, nullptr);
 }

@@ -13,6 +13,8 @@
 //   vertex-buffer every vertex buffer creation fails
 //   lost          after 10 presents the device is lost for 10 status checks, then needs a reset
 //   reset-fails   after 10 presents the device needs a reset; the first 3 are refused
+//   present-fault the 10th present raises an access violation
+//   create-fault  the first device creation raises an access violation
 // Words that go with any fault:
 //   windows-rules  what Windows enforces and Wine doesn't: a full-screen creation on the same
 //                 Direct3D object and focus window leaves every earlier full-screen device needing
@@ -60,7 +62,9 @@ enum class Fault {
   Texture,
   VertexBuffer,
   Lost,
-  ResetFails
+  ResetFails,
+  PresentFault,
+  CreateFault
 };
 enum class Phase { Normal, Lost, NeedsReset };
 
@@ -120,7 +124,9 @@ Fault FaultNamed(const char* name) {
                 {"texture", Fault::Texture},
                 {"vertex-buffer", Fault::VertexBuffer},
                 {"lost", Fault::Lost},
-                {"reset-fails", Fault::ResetFails}};
+                {"reset-fails", Fault::ResetFails},
+                {"present-fault", Fault::PresentFault},
+                {"create-fault", Fault::CreateFault}};
   for (const auto& f : faults) {
     if (std::strcmp(name, f.name) == 0) return f.fault;
   }
@@ -145,6 +151,12 @@ Fault FaultFromEnvironment() {
     }
   }
   return found;
+}
+
+// A driver's crash, as the program would meet it inside a call.
+void RaiseFault(const char* where) {
+  StandinLog("crash in %s", where);
+  RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr);
 }
 
 DeviceRecord* RecordOf(IDirect3DDevice9* device) {
@@ -316,6 +328,7 @@ HRESULT WINAPI Present(IDirect3DDevice9* device, const RECT* source, const RECT*
   if (NeedsResetByRule(device)) return D3DERR_DEVICELOST;
   if (!Hits(device)) return LoggedPresent(device, source, target, window, dirty);
   if (g_phase != Phase::Normal) return D3DERR_DEVICELOST;
+  if (g_fault == Fault::PresentFault && g_presents + 1 == FaultFrames) RaiseFault("present");
   const HRESULT result = LoggedPresent(device, source, target, window, dirty);
   if (FAILED(result)) return result;
   if (g_presentsSinceReset >= 0 && ++g_presentsSinceReset == FaultFrames) {
@@ -426,6 +439,7 @@ HRESULT WINAPI CreateDevice(IDirect3D9* direct3d, UINT adapter, D3DDEVTYPE type,
   const char* kind = type == D3DDEVTYPE_HAL ? (parameters->Windowed ? "windowed hal" : "hal")
                                             : (parameters->Windowed ? "windowed ref" : "ref");
   const char* vertices = (flags & D3DCREATE_HARDWARE_VERTEXPROCESSING) ? "hw" : "sw";
+  if (g_fault == Fault::CreateFault && Hits(adapter)) RaiseFault("create");
   if (Refuses(adapter, type, focus, flags, parameters)) {
     StandinLog("create %s %s refused", kind, vertices);
     return D3DERR_NOTAVAILABLE;
