@@ -323,6 +323,7 @@ void SceneOwner::End() {
   hasDevice = false;
   ReleaseSecondaryDevices();
   graphics.ReleaseDevice(0);
+  graphics.ReleaseDirect3D();
   graphics.UncoverMonitors();
   views.clear();
 }

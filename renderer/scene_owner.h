@@ -76,6 +76,8 @@ class SceneGraphics {
   virtual bool CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
                             const Presentation& presentation) = 0;
   virtual void ReleaseDevice(int slot) = 0;
+  // The Direct3D object goes too, after its devices.
+  virtual void ReleaseDirect3D() = 0;
   // The black windows go (after their devices): one whose monitor shows fireworks on the saver
   // window, or all of them.
   virtual void UncoverMonitor(int cover) = 0;
@@ -162,8 +164,8 @@ struct SceneOwner {
   // The desktop laid its monitors out again: every cover, and the view presenting into it, goes to
   // where its monitor is now.
   void FollowLayout();
-  // The saver window goes: the other monitors' devices go, then the main device, before anyone puts
-  // the desktop's mode back (Windows does so itself as the last full-screen device goes; put back
+  // The saver window goes: the other monitors' devices go, then the main device and the Direct3D
+  // object, before anyone puts the desktop's mode back (Windows does so itself as the last full-screen device goes; put back
   // under a live device, the mode would leave it lost and switch the monitor twice); the covers go
   // last, with no device left (destroying a window beside a live full-screen device now and then
   // never returned under Wine).

@@ -205,6 +205,11 @@ void Direct3DGraphics::ReleaseDevice(int slot) {
   if (static_cast<size_t>(slot) < devices_.size()) ReleaseOnce(devices_[static_cast<size_t>(slot)]);
 }
 
+void Direct3DGraphics::ReleaseDirect3D() {
+  for (auto& device : devices_) ReleaseOnce(device);
+  ReleaseOnce(direct3d_);
+}
+
 void Direct3DGraphics::UncoverMonitor(int cover) {
   if (static_cast<size_t>(cover) >= covers_.size() || !covers_[static_cast<size_t>(cover)]) return;
   DestroyWindow(covers_[static_cast<size_t>(cover)]);
@@ -277,8 +282,7 @@ bool Direct3DGraphics::BeginScene(int slot) {
 void Direct3DGraphics::EndScene(int slot) { Device(slot)->EndScene(); }
 
 void Direct3DGraphics::ReleaseAll() {
-  for (auto& device : devices_) ReleaseOnce(device);
-  ReleaseOnce(direct3d_);
+  ReleaseDirect3D();
   UncoverMonitors();
 }
 

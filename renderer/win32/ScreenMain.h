@@ -43,6 +43,7 @@ class Direct3DGraphics final : public SceneGraphics {
   bool CreateDevice(int slot, int adapter, DeviceType type, VertexProcessing processing,
                     const Presentation& presentation) override;
   void ReleaseDevice(int slot) override;
+  void ReleaseDirect3D() override;
   void UncoverMonitor(int cover) override;
   void UncoverMonitors() override;
   std::optional<ShaderVersions> Capabilities() override;

@@ -43,6 +43,7 @@ class AnyDevice final : public renderer::SceneGraphics {
     return p.width > 0 && p.height > 0 && p.width <= 4096 && p.height <= 4096;  // as an adapter would
   }
   void ReleaseDevice(int) override {}
+  void ReleaseDirect3D() override {}
   std::optional<renderer::ShaderVersions> Capabilities() override {
     return renderer::ShaderVersions{0xFFFF0300, 0xFFFE0300};
   }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstddef>
 #include <initializer_list>
 #include <iterator>
@@ -44,6 +45,7 @@ class FakeGraphics final : public SceneGraphics {
   bool fullScreenRefused = false;  // every full-screen creation fails, as over Remote Desktop
   bool remote = false;
   bool mainMade = false;
+  std::function<void()> onRelease;  // what a device's going brings about (a display change)
   Presentation lastCreated;
   std::vector<Presentation> secondaries;  // what each secondary creation asked for
 
@@ -107,7 +109,11 @@ class FakeGraphics final : public SceneGraphics {
     if (slot != 0) secondaries.push_back(presentation);
     return ok;
   }
-  void ReleaseDevice(int slot) override { calls.push_back("release " + std::to_string(slot)); }
+  void ReleaseDevice(int slot) override {
+    calls.push_back("release " + std::to_string(slot));
+    if (onRelease) onRelease();
+  }
+  void ReleaseDirect3D() override { calls.push_back("release direct3d"); }
   std::optional<ShaderVersions> Capabilities() override { return caps; }
   bool Clear(int slot) override {
     calls.push_back("clear " + std::to_string(slot));
@@ -533,7 +539,7 @@ TEST_F(Scene, SecondaryMonitorsAreBlankedOnlyInFullScreen) {
   owner.End();
   owner.RenderFrame(content);
   EXPECT_EQ(graphics.calls, (std::vector<std::string>{"release 1", "release 2", "release 3", "release 4", "release 5",
-                                                      "release 0", "uncover"}));
+                                                      "release 0", "release direct3d", "uncover"}));
   // An adapter where no creation works keeps its window, and no report comes.
   graphics.calls.clear();
   graphics.creatable = {"0:hal:hw", "3:hal:hw"};
@@ -700,7 +706,17 @@ TEST_F(Scene, TheCoversFollowTheirMonitorsWhenTheDesktopMovesThem) {
           ASSERT_TRUE(scene.InitDevice(std::pair{152, 112}, SaverWindowKind::Child)) << c.name;
           EXPECT_TRUE(scene.covered.empty()) << c.name;
         } else {
+          // The desktop laid out again as the devices go (their mode going back) moves no cover
+          // being taken down.
+          fresh.laterDesktop = c.later;
+          fresh.onRelease = [&scene] { scene.FollowLayout(); };
+          fresh.calls.clear();
           scene.End();
+          fresh.onRelease = nullptr;
+          EXPECT_EQ(std::count_if(fresh.calls.begin(), fresh.calls.end(),
+                                  [](const std::string& call) { return call.starts_with("cover"); }),
+                    0)
+              << c.name;
         }
         fresh.laterDesktop = c.later;
         fresh.calls.clear();
@@ -828,9 +844,9 @@ TEST_F(Scene, EveryMonitorDrawsWhenAskedAndItsFaultsStayItsOwn) {
     // The end: every device, the main one last, then the covers, and nothing left to draw.
     fresh.calls.clear();
     scene.End();
-    ASSERT_GE(fresh.calls.size(), 2u);
-    EXPECT_EQ(fresh.calls[fresh.calls.size() - 2], "release 0") << c.name;
-    EXPECT_EQ(fresh.calls.back(), "uncover") << c.name;
+    ASSERT_GE(fresh.calls.size(), 3u);
+    const std::vector<std::string> last(fresh.calls.end() - 3, fresh.calls.end());
+    EXPECT_EQ(last, (std::vector<std::string>{"release 0", "release direct3d", "uncover"})) << c.name;
     EXPECT_TRUE(scene.views.empty()) << c.name;
     EXPECT_EQ(scene.DrawingViews(), 0) << c.name;
     EXPECT_FALSE(scene.hasDevice) << c.name;

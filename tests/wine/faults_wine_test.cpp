@@ -6,7 +6,12 @@
 
 #include "harness.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -135,6 +140,97 @@ TEST_F(SaverFault, NothingIsDrawnWhileTheDisplayIsDark) {
       closes += m.message == WM_CLOSE && m.windowClass == "WindowsScreenSaverClass" ? 1 : 0;
     }
     EXPECT_EQ(closes, 1);
+  }
+}
+
+// What Wine's d3d9 trace (WINEDEBUG=+d3d9,+pid) says of one process's objects: where each stood at
+// the last line that counted its references ("... increasing refcount to N.", "... decreasing
+// refcount to N."), and how many Direct3D objects it made. The trace goes where this program's own
+// standard error goes, the file wine-run names.
+struct Direct3DTrace {
+  std::map<std::string, int> lastCount;  // by object
+  int made = 0;
+
+  static std::string OutputPath() {
+    char unixPath[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("VIZO_RUN_OUTPUT", unixPath, MAX_PATH)) return "";
+    std::string path = std::string("Z:") + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+  }
+
+  Direct3DTrace(const std::string& text, DWORD processId) {
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%04lx:", static_cast<unsigned long>(processId));
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.starts_with(prefix) || line.find(":trace:d3d9:") == std::string::npos) continue;
+      made += line.find("Created d3d9 object") != std::string::npos ? 1 : 0;
+      for (const char* counted : {" increasing refcount to ", " decreasing refcount to "}) {
+        const std::size_t at = line.find(counted);
+        if (at == std::string::npos) continue;
+        const std::size_t object = line.rfind(' ', at - 1) + 1;
+        lastCount[line.substr(object, at - object)] = std::atoi(line.c_str() + at + std::strlen(counted));
+      }
+    }
+  }
+
+  // The objects still held, with their counts.
+  std::string Held() const {
+    std::string held;
+    for (const auto& [object, count] : lastCount) {
+      if (count != 0) held += object + " at " + std::to_string(count) + "; ";
+    }
+    return held;
+  }
+};
+
+// Every Direct3D object the saver made stands at 0 once it has ended, whichever way it went.
+TEST_F(SaverFault, EveryDirect3DObjectIsLetGoOnEveryWayOut) {
+  const std::string output = Direct3DTrace::OutputPath();
+  ASSERT_FALSE(output.empty()) << "run it with wine-run, which names the file Wine's trace goes to";
+  enum class WayOut { Key, Report, PaneGone, KeyAfterALoss };
+  const struct {
+    const char* name;
+    const char* fault;
+    WayOut way;
+    DWORD exitCode;
+  } cases[] = {{"a key", "", WayOut::Key, 0},
+               {"a report while the device holds the screen", "texture", WayOut::Report, 1},
+               {"the preview's pane gone", "", WayOut::PaneGone, 0},
+               {"a key after a lost device came back", "lost", WayOut::KeyAfterALoss, 0}};
+  char wineDebug[256] = {};
+  const bool hadWineDebug = GetEnvironmentVariableA("WINEDEBUG", wineDebug, sizeof wineDebug) != 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Inject(c.fault);
+    HWND pane = c.way == WayOut::PaneGone ? CreatePreviewPane("TracePreviewHost", 100, 100) : nullptr;
+    SetEnvironmentVariableA("WINEDEBUG", "+d3d9,+pid");
+    Process saver(SaverPath(), pane ? "/p " + std::to_string(reinterpret_cast<UINT_PTR>(pane)) : "/s");
+    SetEnvironmentVariableA("WINEDEBUG", hadWineDebug ? wineDebug : nullptr);
+    switch (c.way) {
+      case WayOut::Key:
+        ASSERT_TRUE(log_.WaitForMorePresents(0, 2));
+        PressKey(VK_SPACE);
+        break;
+      case WayOut::KeyAfterALoss:
+        ASSERT_TRUE(PumpUntil([&] { return Log().ends_with("10 presents after the reset\n"); }, 4 * DefaultTimeoutMs));
+        PressKey(VK_SPACE);
+        break;
+      case WayOut::Report:
+        for (int report = 0; report < 3; ++report) EXPECT_FALSE(DismissNextReport(saver).empty());
+        break;
+      case WayOut::PaneGone:
+        ASSERT_TRUE(log_.WaitForMorePresents(0, 2));
+        ShowWindow(pane, SW_HIDE);
+        DestroyWindow(pane);
+        break;
+    }
+    EXPECT_EQ(saver.WaitForExit(), c.exitCode);
+    const Direct3DTrace trace(ReadFileBytes(output).value_or(""), saver.Id());
+    EXPECT_GE(trace.made, 2);  // the desktop's size at start, then the scene's
+    EXPECT_FALSE(trace.lastCount.empty());
+    EXPECT_EQ(trace.Held(), "");
   }
 }
 

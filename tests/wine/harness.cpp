@@ -65,13 +65,24 @@ HMODULE MessageLogHook() {
 }  // namespace
 
 Process::Process(const std::string& program, const std::string& arguments, const char* currentFolder,
-                 bool logMessages) {
+                 bool logMessages, const char* errorFile) {
   std::string commandLine = "\"" + program + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, logMessages ? CREATE_SUSPENDED : 0,
-                      nullptr, currentFolder, &startup, &info_)) {
+  HANDLE errors = INVALID_HANDLE_VALUE;
+  if (errorFile) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    errors = CreateFileA(errorFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS, 0, nullptr);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = errors;
+  }
+  const bool started = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, errorFile != nullptr,
+                                      logMessages ? CREATE_SUSPENDED : 0, nullptr, currentFolder, &startup, &info_);
+  if (errors != INVALID_HANDLE_VALUE) CloseHandle(errors);
+  if (!started) {
     info_ = {};
     return;
   }

@@ -31,9 +31,9 @@ class Process {
  public:
   // Started in the given current folder, or in this program's. With logMessages, its first thread is
   // hooked before it runs, so that the messages its windows receive go to the stand-in log
-  // (StandinLog::Messages).
+  // (StandinLog::Messages). With errorFile, its standard error goes there (Wine's trace among it).
   Process(const std::string& program, const std::string& arguments, const char* currentFolder = nullptr,
-          bool logMessages = false);
+          bool logMessages = false, const char* errorFile = nullptr);
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
   ~Process();
