@@ -66,8 +66,7 @@ void SceneOwner::TakeSettings(const settings::SceneSettings& read, const std::op
   }
 }
 
-std::optional<SceneOwner::DeviceKind> SceneOwner::CreateWithFallbacks(int adapter, const Presentation& p,
-                                                                      DeviceKind first) {
+std::optional<SceneOwner::DeviceKind> SceneOwner::CreateWithFallbacks(int adapter, Presentation p, DeviceKind first) {
   const DeviceKind attempts[] = {
       first, {first.type, VertexProcessing::Software}, {DeviceType::Reference, VertexProcessing::Software}};
   for (const DeviceKind& attempt : attempts) {
@@ -151,13 +150,25 @@ void SceneOwner::ResetEarlierDevices() {
   }
 }
 
+namespace {
+
+// However large a preview pane is, its child window can't hold a full-screen device.
+bool FullScreen(std::pair<std::int32_t, std::int32_t> windowSize, SaverWindowKind kind) {
+  return kind == SaverWindowKind::TopLevel && windowSize.first >= 640 && windowSize.second >= 480;
+}
+
+}  // namespace
+
+bool NothingToShow(std::pair<std::int32_t, std::int32_t> windowSize, SaverWindowKind kind) {
+  // No device presents into no pixels.
+  return !FullScreen(windowSize, kind) && (windowSize.first <= 0 || windowSize.second <= 0);
+}
+
 bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize, SaverWindowKind kind) {
   if (!windowSize) return Fail(reports::ScreenMain::NoWindowSize);
   const auto [width, height] = *windowSize;
-  // However large a preview pane is, its child window can't hold a full-screen device.
-  const bool fullScreen = kind == SaverWindowKind::TopLevel && width >= 640 && height >= 480;
-  // An empty pane: no device presents into no pixels, and there is nothing to show.
-  if (!fullScreen && (width <= 0 || height <= 0)) return true;
+  const bool fullScreen = FullScreen(*windowSize, kind);
+  if (NothingToShow(*windowSize, kind)) return true;
   if (!graphics.CreateDirect3D()) return Fail(reports::ScreenMain::NoDirect3D);
   const auto desktop = graphics.CurrentMode(0);
   if (!desktop) return Fail(reports::ScreenMain::NoDesktopMode);

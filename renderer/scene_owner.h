@@ -126,6 +126,9 @@ using SceneReport = void (*)(int line);
 // A full-screen device needs a top-level focus window; a preview lives in a child window.
 enum class SaverWindowKind { TopLevel, Child };
 
+// A saver window of this size and kind shows nothing (an empty preview pane): no device, no images.
+bool NothingToShow(std::pair<std::int32_t, std::int32_t> windowSize, SaverWindowKind kind);
+
 // The refresh rate for a full-screen mode of this size in the adapter's desktop format: the
 // desktop's own where the adapter lists it at that size, else the fastest listed below it, else the
 // slowest listed; 0 (the adapter's default) when nothing is listed at that size, or when the
@@ -190,7 +193,8 @@ struct SceneOwner {
   Presentation WindowedOn(int monitor, std::uint32_t format) const;
   void FollowMonitor(int slot, const std::vector<DesktopMonitor>& now);
   // On the adapter's own slot: first as asked, then with software vertices, then the reference.
-  std::optional<DeviceKind> CreateWithFallbacks(int adapter, const Presentation& p, DeviceKind first);
+  // (A copy of the presentation: the scene may end while a creation waits, its views with it.)
+  std::optional<DeviceKind> CreateWithFallbacks(int adapter, Presentation p, DeviceKind first);
   bool RecoverLostDevice(int slot, FrameContent& content);
   bool Fail(int line);
 };

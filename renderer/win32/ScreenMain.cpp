@@ -184,6 +184,8 @@ bool Direct3DGraphics::CreateDevice(int slot, int adapter, DeviceType type, Vert
                                     const Presentation& presentation) {
   auto& device = devices_.at(static_cast<size_t>(slot));
   ReleaseOnce(device);
+  // The scene ended while a creation waited (its window destroyed meanwhile): nothing to make.
+  if (!direct3d_) return false;
   // Without a window of its own a secondary device would take the saver window off monitor 0.
   if (presentation.deviceWindow == DeviceWindow::Blanking &&
       (static_cast<size_t>(presentation.cover) >= covers_.size() || !covers_[static_cast<size_t>(presentation.cover)])) {
@@ -363,14 +365,15 @@ void ScreenMain::ReleaseOtherPainters() {
 }
 
 bool ScreenMain::InitDevice(HWND window) {
-  // The sprite images are made on the side while Direct3D and the device start.
-  painter.PrepareImages();
   graphics.SetWindow(window);
   RECT r{};
   std::optional<std::pair<std::int32_t, std::int32_t>> size;
   if (GetWindowRect(window, &r)) size = std::pair{r.right - r.left, r.bottom - r.top};
-  const bool child = (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0;
-  return scene.InitDevice(size, child ? SaverWindowKind::Child : SaverWindowKind::TopLevel);
+  const auto kind = (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0 ? SaverWindowKind::Child : SaverWindowKind::TopLevel;
+  // The sprite images are made on the side while Direct3D and the device start; for an empty pane
+  // not at all, so that nothing in the window's creation waits for them.
+  if (size && !NothingToShow(*size, kind)) painter.PrepareImages();
+  return scene.InitDevice(size, kind);
 }
 
 bool ScreenMain::InitPainter() {

@@ -5,6 +5,7 @@
 
 #include <process.h>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -114,17 +115,19 @@ bool HanabiPainter::WaitForImages(DWORD milliseconds) {
   return true;
 }
 
-void HanabiPainter::JoinPreparation() { WaitForImages(INFINITE); }
+bool HanabiPainter::HoldsPreparedImages() const {
+  return std::any_of(prepared_.begin(), prepared_.end(), [](const auto& images) { return images.has_value(); });
+}
 
 void HanabiPainter::DiscardImages() {
   if (WaitForImages(INFINITE)) prepared_ = {};
 }
 
 HRESULT HanabiPainter::Init(IDirect3DDevice9* device, HMODULE resources) {
-  JoinPreparation();
-  const bool usePrepared = preparedFrom_ == resources;
-  // Taken whole: what no texture takes is freed as Init returns, whichever way.
-  auto prepared = std::exchange(prepared_, {});
+  // Taken only from a thread known to have ended (a wait that fails leaves them to it, and every
+  // image is made here), and taken whole: what no texture takes is freed as Init returns.
+  const bool usePrepared = WaitForImages(INFINITE) && preparedFrom_ == resources;
+  auto prepared = usePrepared ? std::exchange(prepared_, {}) : decltype(prepared_){};
   if (FAILED(CreateQuad(device))) return E_FAIL;
   for (size_t slot = 0; slot < textures.size(); ++slot) {
     // What was prepared, where the device takes it as it is; else made again to fit the device.

@@ -50,6 +50,8 @@ struct HanabiPainter {
   void DiscardImages();
   // Waits at most this long for the image thread (never on the thread itself); true once it ended.
   bool WaitForImages(DWORD milliseconds);
+  // Images made on the side and not yet taken or freed (asked once the image thread has ended).
+  bool HoldsPreparedImages() const;
   HRESULT Init(IDirect3DDevice9* device, HMODULE resources = nullptr);
   // Around a device reset: the quad (default pool) and the effect (device state) go and come back;
   // the managed textures stay.
@@ -68,7 +70,6 @@ struct HanabiPainter {
 
  private:
   static unsigned __stdcall PrepareAll(void* painter);
-  void JoinPreparation();
 
   HANDLE preparing_ = nullptr;
   unsigned preparingId_ = 0;

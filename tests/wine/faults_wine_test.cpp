@@ -265,18 +265,27 @@ TEST_F(SaverFault, FailedResourcesAreReportedInOrderAndEndWithOne) {
 // while the pane lives, and ends with the pane, box or no box, leaving no box behind.
 TEST_F(SaverFault, APreviewRecoversOrReportsWhileItsPaneLivesAndEndsWithIt) {
   enum class PaneGoes { AfterRecovery, Never, AtTheFirstBox, BeforeAnyBox };
+  using Reports = std::vector<std::pair<const wchar_t*, int>>;
   const struct {
     const char* fault;
     PaneGoes paneGoes;
     const char* logged;  // the end of what the stand-in saw, once it is time for the pane to go
     DWORD exitCode;
+    Reports reports = {};  // each answered, where the pane outlives them
+    bool deviceMade = false;  // and let go as the preview ends
   } cases[] = {
-      {"lost", PaneGoes::AfterRecovery, "reset done after 10 status checks\n10 presents after the reset\n", 0},
+      {"lost", PaneGoes::AfterRecovery, "reset done after 10 status checks\n10 presents after the reset\n", 0, {}, true},
       // Both reports of the failure chain, each answered.
-      {"windowed", PaneGoes::Never, "create windowed ref sw refused\n", 1},
+      {"windowed", PaneGoes::Never, "create windowed ref sw refused\n", 1,
+       {{L"ScreenMain.cpp", 106}, {L"Quellar.cpp", 73}}},
       {"windowed", PaneGoes::AtTheFirstBox, "create windowed ref sw refused\n", 1},
       // The device is refused only once the pane is gone: the report finds no pane.
       {"windowed-after-pane", PaneGoes::BeforeAnyBox, "waiting for the pane to go\n", 1},
+      // With a device: the reports' end destroys the window left behind, and the device goes with
+      // it; the pane gone under the first box ends the scene before the process.
+      {"texture", PaneGoes::Never, "texture refused\n", 1,
+       {{L"hanabiPainter.cpp", 70}, {L"ScreenMain.cpp", 218}, {L"Quellar.cpp", 74}}, true},
+      {"texture", PaneGoes::AtTheFirstBox, "texture refused\n", 1, {}, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
@@ -286,8 +295,7 @@ TEST_F(SaverFault, APreviewRecoversOrReportsWhileItsPaneLivesAndEndsWithIt) {
     Process saver(SaverPath(), "/p " + std::to_string(reinterpret_cast<UINT_PTR>(pane)));
     HWND box = nullptr;
     if (c.paneGoes == PaneGoes::Never) {
-      EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"ScreenMain.cpp", 106));
-      EXPECT_TRUE(ReportNames(DismissNextReport(saver), L"Quellar.cpp", 73));
+      for (const auto& [file, line] : c.reports) EXPECT_TRUE(ReportNames(DismissNextReport(saver), file, line)) << line;
     } else if (c.paneGoes == PaneGoes::AtTheFirstBox) {
       box = WaitForDialog(saver, "Error");
       ASSERT_NE(box, nullptr);
@@ -314,6 +322,7 @@ TEST_F(SaverFault, APreviewRecoversOrReportsWhileItsPaneLivesAndEndsWithIt) {
     EXPECT_FALSE(laterBox);
     EXPECT_EQ(saver.WaitForExit(), c.exitCode);
     EXPECT_EQ(Log(true), "");  // the system's tick left alone
+    EXPECT_EQ(Log().find("adapter 0: released in ") != std::string::npos, c.deviceMade) << Log();
   }
 }
 

@@ -213,7 +213,7 @@ TEST_F(FireworksFrames, TheFrameBenchmarkComputesThePaintersConstants) {
 }
 
 // However a painter ends without drawing (a failed device, the reports, a pane gone), the thread
-// making its images has ended by then: the process may end right after, and a thread ended with it
+// making its images has ended by then, and its images are freed: the process may end right after, and a thread ended with it
 // may hold the heap's lock.
 TEST(PainterImages, EveryEndOfAPainterWaitsForItsImageThread) {
   HMODULE saver = LoadLibraryExA(SaverPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -236,6 +236,10 @@ TEST(PainterImages, EveryEndOfAPainterWaitsForItsImageThread) {
     if (thread) {
       EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0) << e.end;
       CloseHandle(thread);
+    }
+    // ... and what it made is gone.
+    if (painter) {
+      EXPECT_FALSE(painter->HoldsPreparedImages()) << e.end;
     }
   }
   FreeLibrary(saver);
