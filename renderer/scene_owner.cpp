@@ -93,35 +93,22 @@ void SceneOwner::SetUpSecondaryMonitors(bool exclusive) {
   for (int adapter = 1; adapter < withDevices; ++adapter) {
     const int monitor = plan.adapterMonitor[static_cast<std::size_t>(adapter)];
     if (monitor < 0) continue;
-    // Where the screen can't be held, a monitor kept black needs no device: its cover is enough.
-    if (!exclusive && !drawing) continue;
+    // Where Windows refuses the screen, the other monitors stay as their covers keep them: black.
+    if (!exclusive) continue;
     const auto mode = graphics.CurrentMode(adapter);
     if (!mode || mode->width == 0 || mode->height == 0) continue;
-    constexpr DeviceKind Best{DeviceType::Hal, VertexProcessing::Hardware};
-    Presentation p{.width = mode->width,
-                   .height = mode->height,
-                   .format = mode->format,
-                   .refreshRate = 0,
-                   .windowed = false,
-                   .deviceWindow = DeviceWindow::Blanking,
-                   .cover = monitor};
-    int windowedMonitor = -1;
-    if (exclusive) p.refreshRate = FullScreenRefreshRate(graphics, adapter, *mode, mode->width, mode->height);
-    if (!exclusive || !CreateWithFallbacks(adapter, p, Best)) {
-      // Refused the screen, a monitor that draws shows its fireworks windowed on its part of the
-      // saver window, its cover taken away; one kept black keeps its cover.
-      if (!drawing) continue;
-      p = WindowedOn(monitor, mode->format);
-      if (!CreateWithFallbacks(adapter, p, Best)) continue;
-      graphics.UncoverMonitor(monitor);
-      std::erase(covered, monitor);
-      windowedMonitor = monitor;
-    }
+    const Presentation p{.width = mode->width,
+                         .height = mode->height,
+                         .format = mode->format,
+                         .refreshRate = FullScreenRefreshRate(graphics, adapter, *mode, mode->width, mode->height),
+                         .windowed = false,
+                         .deviceWindow = DeviceWindow::Blanking,
+                         .cover = monitor};
+    if (!CreateWithFallbacks(adapter, p, {DeviceType::Hal, VertexProcessing::Hardware})) continue;
     views[static_cast<std::size_t>(adapter)] = {
         .role = drawing ? ViewRole::Draw : ViewRole::Blank,
         .presentation = p,
-        .aspect = static_cast<float>(p.width) / static_cast<float>(p.height),
-        .monitor = windowedMonitor};
+        .aspect = static_cast<float>(mode->width) / static_cast<float>(mode->height)};
     if (!graphics.Clear(adapter)) {
       // Kept black, a failed clear ends the blanking; a drawing monitor tries again every tick.
       if (!drawing) return;

@@ -78,9 +78,7 @@ class SceneGraphics {
   virtual void ReleaseDevice(int slot) = 0;
   // The Direct3D object goes too, after its devices.
   virtual void ReleaseDirect3D() = 0;
-  // The black windows go (after their devices): one whose monitor shows fireworks on the saver
-  // window, or all of them.
-  virtual void UncoverMonitor(int cover) = 0;
+  // The black windows go (after their devices).
   virtual void UncoverMonitors() = 0;
   virtual std::optional<ShaderVersions> Capabilities() = 0;
   virtual bool Clear(int slot) = 0;
@@ -156,7 +154,8 @@ struct SceneOwner {
   // For the saver window of this size; nothing when its rectangle could not be read. A windowed
   // saver with nothing to show (an empty preview pane) gets no device and still succeeds. Where
   // Windows refuses every full-screen device (Remote Desktop, a basic display driver, a screen
-  // another program holds), a monitor that draws gets a windowed device at its own size instead.
+  // another program holds), the main monitor gets a windowed device at its own size instead, and
+  // the others stay black.
   bool InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize,
                   SaverWindowKind kind = SaverWindowKind::TopLevel);
   // The secondary views that draw get their resources; one that can't have them is made black.

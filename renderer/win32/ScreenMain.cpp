@@ -212,12 +212,6 @@ void Direct3DGraphics::ReleaseDirect3D() {
   ReleaseOnce(direct3d_);
 }
 
-void Direct3DGraphics::UncoverMonitor(int cover) {
-  if (static_cast<size_t>(cover) >= covers_.size() || !covers_[static_cast<size_t>(cover)]) return;
-  DestroyWindow(covers_[static_cast<size_t>(cover)]);
-  covers_[static_cast<size_t>(cover)] = nullptr;
-}
-
 void Direct3DGraphics::UncoverMonitors() {
   // After their devices, which give the windows back as they found them.
   for (HWND& window : covers_) {

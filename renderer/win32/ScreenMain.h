@@ -44,7 +44,6 @@ class Direct3DGraphics final : public SceneGraphics {
                     const Presentation& presentation) override;
   void ReleaseDevice(int slot) override;
   void ReleaseDirect3D() override;
-  void UncoverMonitor(int cover) override;
   void UncoverMonitors() override;
   std::optional<ShaderVersions> Capabilities() override;
   bool Clear(int slot) override;

@@ -52,6 +52,8 @@ struct HanabiPainter {
   bool WaitForImages(DWORD milliseconds);
   // Images made on the side and not yet taken or freed (asked once the image thread has ended).
   bool HoldsPreparedImages() const;
+  // An image thread started and not yet waited for.
+  bool PreparingImages() const { return preparing_ != nullptr; }
   HRESULT Init(IDirect3DDevice9* device, HMODULE resources = nullptr);
   // Around a device reset: the quad (default pool) and the effect (device state) go and come back;
   // the managed textures stay.

@@ -28,7 +28,6 @@ class AnyDevice final : public renderer::SceneGraphics {
   }
   renderer::MonitorHandle AdapterMonitor(int adapter) override { return static_cast<renderer::MonitorHandle>(adapter + 1); }
   bool CoverMonitor(int, const renderer::MonitorRect&) override { return true; }
-  void UncoverMonitor(int) override {}
   void UncoverMonitors() override {}
   std::optional<renderer::DisplayMode> CurrentMode(int adapter) override {
     if (adapter > 1) return std::nullopt;

@@ -20,6 +20,7 @@
 
 #include "gfxutil/image.h"
 #include "renderer/reference_frame.h"
+#include "renderer/win32/ScreenMain.h"
 #include "renderer/win32/hanabiPainter.h"
 #include "tests/bench/frame_cpu_work.h"
 
@@ -243,6 +244,29 @@ TEST(PainterImages, EveryEndOfAPainterWaitsForItsImageThread) {
     }
   }
   FreeLibrary(saver);
+}
+
+// A pane with nothing to show starts no image thread, so that nothing in the window's creation
+// waits for one; one with pixels starts it beside the device.
+TEST(PainterImages, AnEmptyPaneStartsNoImageThread) {
+  auto& owner = renderer::win32::TheScreenMain();
+  HWND pane = CreatePreviewPane("ImagesPane", 100, 100);
+  ASSERT_NE(pane, nullptr);
+  const struct {
+    int width, height;
+    bool started;
+  } cases[] = {{0, 0, false}, {152, 0, false}, {152, 112, true}};
+  for (const auto& c : cases) {
+    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, c.width, c.height, pane, nullptr,
+                                 nullptr, nullptr);
+    ASSERT_NE(child, nullptr);
+    owner.InitDevice(child);
+    EXPECT_EQ(owner.painter.PreparingImages(), c.started) << c.width << " x " << c.height;
+    owner.End();
+    EXPECT_FALSE(owner.painter.PreparingImages());
+    DestroyWindow(child);
+  }
+  DestroyWindow(pane);
 }
 
 }  // namespace
