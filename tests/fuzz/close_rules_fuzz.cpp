@@ -3,7 +3,6 @@
 // clock moving on, and a password prompt that answers either way. After every message the close
 // rules' promises must hold.
 #include <cstdint>
-#include <cstring>
 #include <deque>
 
 #include "../unit/fake_shell_platform.h"
@@ -44,18 +43,12 @@ struct Run {
     if (a & 2) guid.data4[b % 8] ^= static_cast<std::uint8_t>(1u << (a >> 5));
     const std::uint32_t length = (a >> 2) & 7;
     const std::uint32_t value = b % 5;
-    unsigned char notice[24] = {};
-    std::memcpy(notice, &guid.data1, 4);
-    std::memcpy(notice + 4, &guid.data2, 2);
-    std::memcpy(notice + 6, &guid.data3, 2);
-    std::memcpy(notice + 8, guid.data4.data(), 8);
-    std::memcpy(notice + NoticeLengthOffset, &length, 4);
-    std::memcpy(notice + NoticeDataOffset, &value, 4);
+    const auto notice = testing::DisplayNotice(guid, length, value);
     const bool known = guid == ConsoleDisplayStateGuid || guid == MonitorPowerOnGuid;
     const bool whole = known && length >= 4 && value <= 2 && !t.shell.state.previewMode;
     const bool darkBefore = t.shell.state.displayDark;
     const std::size_t pausesBefore = Pauses();
-    FUZZ_CHECK(Deliver(msg::PowerBroadcast, pbt::PowerSettingChange, reinterpret_cast<LParam>(notice)) == 0);
+    FUZZ_CHECK(Deliver(msg::PowerBroadcast, pbt::PowerSettingChange, reinterpret_cast<LParam>(notice.data())) == 0);
     FUZZ_CHECK(t.shell.state.displayDark == (whole ? value == 0 : darkBefore));
     FUZZ_CHECK(Pauses() - pausesBefore == (t.shell.state.displayDark != darkBefore ? 1u : 0u));
   }

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstring>
-
 #include "fake_shell_platform.h"
 
 namespace vizo::shell {
@@ -113,18 +110,6 @@ TEST_F(SaverWindow, PowerBroadcastClosesByEventCode) {
   }
 }
 
-// A POWERBROADCAST_SETTING as Windows lays it out, for a notice's lParam.
-std::array<unsigned char, 24> Notice(const SettingGuid& guid, std::uint32_t length, std::uint32_t value) {
-  std::array<unsigned char, 24> bytes{};
-  std::memcpy(bytes.data(), &guid.data1, 4);
-  std::memcpy(bytes.data() + 4, &guid.data2, 2);
-  std::memcpy(bytes.data() + 6, &guid.data3, 2);
-  std::memcpy(bytes.data() + 8, guid.data4.data(), 8);
-  std::memcpy(bytes.data() + NoticeLengthOffset, &length, 4);
-  std::memcpy(bytes.data() + NoticeDataOffset, &value, 4);
-  return bytes;
-}
-
 // One after another: the frames stop when the display goes dark and go on when it is on or dimmed;
 // what names no state of a known setting changes nothing; none closes.
 TEST_F(SaverWindow, DisplayNoticesPauseTheFramesWithoutEverClosing) {
@@ -150,7 +135,7 @@ TEST_F(SaverWindow, DisplayNoticesPauseTheFramesWithoutEverClosing) {
   Create();
   for (const auto& step : steps) {
     os.calls.clear();
-    const auto notice = Notice(step.guid, step.length, step.value);
+    const auto notice = testing::DisplayNotice(step.guid, step.length, step.value);
     Deliver(msg::PowerBroadcast, pbt::PowerSettingChange, reinterpret_cast<LParam>(notice.data()));
     EXPECT_EQ(os.Count("PauseFrames 1") + os.Count("PauseFrames 0"), step.call ? 1 : 0) << step.name;
     if (step.call) {
@@ -167,7 +152,7 @@ TEST_F(SaverWindow, DisplayNoticesPauseTheFramesWithoutEverClosing) {
   EXPECT_EQ(os.Count("PauseFrames 1") + Closes(), 0);
   // A preview is never registered, and a notice there changes nothing.
   Create(/*preview=*/true);
-  const auto off = Notice(ConsoleDisplayStateGuid, 4, 0);
+  const auto off = testing::DisplayNotice(ConsoleDisplayStateGuid, 4, 0);
   Deliver(msg::PowerBroadcast, pbt::PowerSettingChange, reinterpret_cast<LParam>(off.data()));
   EXPECT_FALSE(state.displayDark);
 }

@@ -1,7 +1,9 @@
 // A ShellPlatform that answers from fields the test sets and writes every call into a log.
 #pragma once
 
+#include <array>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <set>
@@ -168,6 +170,18 @@ class FakeShellPlatform final : public ShellPlatform {
     calls.push_back(running ? "SaverRunning 1" : "SaverRunning 0");
   }
 };
+
+// A POWERBROADCAST_SETTING as Windows lays it out, for a display notice's lParam.
+inline std::array<unsigned char, 24> DisplayNotice(const SettingGuid& guid, std::uint32_t length, std::uint32_t value) {
+  std::array<unsigned char, 24> bytes{};
+  std::memcpy(bytes.data(), &guid.data1, 4);
+  std::memcpy(bytes.data() + 4, &guid.data2, 2);
+  std::memcpy(bytes.data() + 6, &guid.data3, 2);
+  std::memcpy(bytes.data() + 8, guid.data4.data(), 8);
+  std::memcpy(bytes.data() + NoticeLengthOffset, &length, 4);
+  std::memcpy(bytes.data() + NoticeDataOffset, &value, 4);
+  return bytes;
+}
 
 // A Shell wired to a fake, the way the Windows layer wires the real one.
 struct ShellWithFake {
