@@ -10,6 +10,11 @@ namespace {
 
 bool Empty(const MonitorRect& r) { return r.right <= r.left || r.bottom <= r.top; }
 
+// However large a preview pane is, its child window can't hold a full-screen device.
+bool FullScreen(std::pair<std::int32_t, std::int32_t> windowSize, SaverWindowKind kind) {
+  return kind == SaverWindowKind::TopLevel && windowSize.first >= 640 && windowSize.second >= 480;
+}
+
 constexpr std::uint32_t PixelShader11 = 0xFFFF0101;
 constexpr std::uint32_t VertexShader11 = 0xFFFE0101;
 constexpr std::uint32_t MostModesLooked = 4096;  // a driver that never ends its list can't hang the start
@@ -86,6 +91,8 @@ void SceneOwner::SetUpSecondaryMonitors(bool exclusive) {
   // Every other monitor of the desktop goes black first, so that none shows the desktop whatever
   // the adapters say and whatever their devices do.
   for (const int monitor : covered) graphics.CoverMonitor(monitor, monitors[static_cast<std::size_t>(monitor)].rect);
+  // Where Windows refuses the screen, the covers alone keep the other monitors black.
+  if (!exclusive) return;
   // Kept black, adapters 1 to 3 get a device cleared once; drawing, every adapter gets one; either
   // only for a monitor of its own.
   const bool drawing = settings.allMonitors;
@@ -93,8 +100,6 @@ void SceneOwner::SetUpSecondaryMonitors(bool exclusive) {
   for (int adapter = 1; adapter < withDevices; ++adapter) {
     const int monitor = plan.adapterMonitor[static_cast<std::size_t>(adapter)];
     if (monitor < 0) continue;
-    // Where Windows refuses the screen, the other monitors stay as their covers keep them: black.
-    if (!exclusive) continue;
     const auto mode = graphics.CurrentMode(adapter);
     if (!mode || mode->width == 0 || mode->height == 0) continue;
     const Presentation p{.width = mode->width,
@@ -136,15 +141,6 @@ void SceneOwner::ResetEarlierDevices() {
     if (view.role == ViewRole::Blank && graphics.Clear(s)) graphics.Present(s);
   }
 }
-
-namespace {
-
-// However large a preview pane is, its child window can't hold a full-screen device.
-bool FullScreen(std::pair<std::int32_t, std::int32_t> windowSize, SaverWindowKind kind) {
-  return kind == SaverWindowKind::TopLevel && windowSize.first >= 640 && windowSize.second >= 480;
-}
-
-}  // namespace
 
 bool NothingToShow(std::pair<std::int32_t, std::int32_t> windowSize, SaverWindowKind kind) {
   // No device presents into no pixels.
@@ -244,8 +240,7 @@ std::optional<SceneOwner::DeviceKind> SceneOwner::CreateFullScreenMain(const Dis
 std::optional<SceneOwner::DeviceKind> SceneOwner::CreateOverMainMonitor(std::pair<std::int32_t, std::int32_t> windowSize) {
   View& main = views[0];
   if (mainMonitor >= 0 && !Empty(monitors[static_cast<std::size_t>(mainMonitor)].rect)) {
-    main.presentation = WindowedOn(mainMonitor, main.presentation.format);
-    main.monitor = mainMonitor;
+    main.presentation = WindowedOnMainMonitor(main.presentation.format);
   } else {
     main.presentation = {.width = static_cast<std::uint32_t>(windowSize.first),
                          .height = static_cast<std::uint32_t>(windowSize.second),
@@ -258,8 +253,8 @@ std::optional<SceneOwner::DeviceKind> SceneOwner::CreateOverMainMonitor(std::pai
   return CreateWithFallbacks(0, main.presentation, {DeviceType::Hal, VertexProcessing::Hardware});
 }
 
-Presentation SceneOwner::WindowedOn(int monitor, std::uint32_t format) const {
-  const MonitorRect& area = monitors[static_cast<std::size_t>(monitor)].rect;
+Presentation SceneOwner::WindowedOnMainMonitor(std::uint32_t format) const {
+  const MonitorRect& area = monitors[static_cast<std::size_t>(mainMonitor)].rect;
   return {.width = static_cast<std::uint32_t>(area.right - area.left),
           .height = static_cast<std::uint32_t>(area.bottom - area.top),
           .format = format,
@@ -270,12 +265,10 @@ Presentation SceneOwner::WindowedOn(int monitor, std::uint32_t format) const {
 }
 
 void SceneOwner::FollowLayout() {
-  const bool windowedViews = std::any_of(views.begin(), views.end(), [](const View& v) { return v.monitor >= 0; });
-  if (covered.empty() && !windowedViews) return;
+  const bool mainWindowed = hasDevice && views[0].presentation.target.has_value();
+  if (covered.empty() && !mainWindowed) return;
   const std::vector<DesktopMonitor> now = graphics.DesktopMonitors();
-  for (std::size_t slot = 0; slot < views.size(); ++slot) {
-    if (views[slot].monitor >= 0) FollowMonitor(static_cast<int>(slot), now);
-  }
+  if (mainWindowed) FollowMainMonitor(now);
   // Wherever a monitor seems to have gone, a cover never hides the fireworks.
   const int mainNow = PlanMonitors(now, {graphics.AdapterMonitor(0)}).mainMonitor;
   for (const int monitor : covered) {
@@ -288,23 +281,19 @@ void SceneOwner::FollowLayout() {
   }
 }
 
-// A windowed view's frames go where its monitor is now, at the monitor's size: the device is reset
-// to it before the next frame, and the picture takes its shape (the main one's is the camera's).
-void SceneOwner::FollowMonitor(int slot, const std::vector<DesktopMonitor>& now) {
-  View& view = views[static_cast<std::size_t>(slot)];
-  DesktopMonitor& was = monitors[static_cast<std::size_t>(view.monitor)];
+// The windowed main view's frames go where its monitor is now, at the monitor's size: the device is
+// reset to it before the next frame, and the camera takes its shape.
+void SceneOwner::FollowMainMonitor(const std::vector<DesktopMonitor>& now) {
+  View& main = views[0];
+  DesktopMonitor& was = monitors[static_cast<std::size_t>(mainMonitor)];
   const auto where = WhereNow(was, now);
   if (!where || *where == was.rect || Empty(*where)) return;
   was.rect = *where;
-  const bool lost = view.lost;
-  view.presentation = WindowedOn(view.monitor, view.presentation.format);
-  view.aspect = static_cast<float>(view.presentation.width) / static_cast<float>(view.presentation.height);
-  if (slot == 0) {
-    camera.SetAspect(static_cast<std::int32_t>(view.presentation.width), static_cast<std::int32_t>(view.presentation.height));
-    view.aspect = camera.aspect;
-  }
-  view.lost = true;
-  view.resized = !lost;  // a lost device still waits until it can be reset
+  main.presentation = WindowedOnMainMonitor(main.presentation.format);
+  camera.SetAspect(static_cast<std::int32_t>(main.presentation.width), static_cast<std::int32_t>(main.presentation.height));
+  main.aspect = camera.aspect;
+  main.resized = !main.lost;  // a lost device still waits until it can be reset
+  main.lost = true;
 }
 
 void SceneOwner::ReleaseSecondaryDevices() {

@@ -116,7 +116,6 @@ struct View {
   float aspect = 0;  // of the picture: the main view's is the camera's, a secondary's its monitor's
   bool lost = false;     // drawn again only after a reset
   bool resized = false;  // ... which a new place or size needs, whatever the device's state
-  int monitor = -1;      // windowed onto the saver window: the monitor it shows, by index into the desktop's
 };
 
 using SceneReport = void (*)(int line);
@@ -188,9 +187,9 @@ struct SceneOwner {
   std::optional<DeviceKind> CreateFullScreenMain(const DisplayMode& desktop, bool exclusive,
                                                  std::pair<std::int32_t, std::int32_t> windowSize);
   std::optional<DeviceKind> CreateOverMainMonitor(std::pair<std::int32_t, std::int32_t> windowSize);
-  // Windowed at the monitor's own size, onto the part of the saver window that lies on it.
-  Presentation WindowedOn(int monitor, std::uint32_t format) const;
-  void FollowMonitor(int slot, const std::vector<DesktopMonitor>& now);
+  // Windowed at the main monitor's own size, onto the part of the saver window that lies on it.
+  Presentation WindowedOnMainMonitor(std::uint32_t format) const;
+  void FollowMainMonitor(const std::vector<DesktopMonitor>& now);
   // On the adapter's own slot: first as asked, then with software vertices, then the reference.
   // (A copy of the presentation: the scene may end while a creation waits, its views with it.)
   std::optional<DeviceKind> CreateWithFallbacks(int adapter, Presentation p, DeviceKind first);
