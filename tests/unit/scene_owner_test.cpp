@@ -348,7 +348,7 @@ TEST_F(Scene, ADisplaySizeTheAdapterRefusesFallsBackToTheDesktopMode) {
 // Where Windows refuses every full-screen device, the main monitor draws windowed at its own size
 // onto its part of the saver window, and the others stay black under their covers, whatever
 // AllMonitors says; in a Remote Desktop session no full-screen device is even tried.
-TEST_F(Scene, WhereTheScreenIsRefusedEachMonitorDrawsWindowedAtItsOwnSize) {
+TEST_F(Scene, WhereTheScreenIsRefusedTheMainMonitorDrawsWindowedAtItsOwnSize) {
   const DesktopMonitor primary{100, "DISPLAY1", {0, 0, 1024, 768}, true};
   const DesktopMonitor secondary{101, "DISPLAY2", {1024, 0, 2304, 1024}, false};
   const DesktopMonitor notPrimary{101, "DISPLAY2", {0, 0, 1280, 1024}, false};
