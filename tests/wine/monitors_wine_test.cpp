@@ -324,7 +324,8 @@ TEST_F(TwoMonitors, ASecondaryMonitorsFaultsStayOnItWithoutAReport) {
 
 // A crash inside Direct3D (the stand-in raises an access violation) while the saver holds the
 // screen at a Display size of its own, or while the main device is being made inside the window's
-// creation and the images are prepared: the screen is given back before the platform's report. With
+// creation and the images are prepared: the screen is given back before the platform's report, and
+// the process ends only after the image thread, never with it half done. With
 // Wine's default debugger, that report shows its crash dialog and waits, or ends the process
 // quietly; with none (the sessions' own setting), the saver ends itself with -1. Within a few
 // seconds the desktop's mode is back and no window of the saver covers a monitor. (Wine 8's debugger
@@ -337,9 +338,13 @@ TEST_F(TwoMonitors, ACrashGivesTheScreenBackBeforeThePlatformsReport) {
   const struct {
     const char* fault;
     Report report;
-  } cases[] = {{"present-fault", Report::Quiet}, {"present-fault", Report::Dialog}, {"create-fault", Report::None}};
-  SetEnvironmentVariableA("VIZO_D3D9_ADAPTER", "0");
+    const char* adapter;  // the one the crash comes on; nullptr: the first device made
+  } cases[] = {{"present-fault", Report::Quiet, "0"},
+               {"present-fault", Report::Dialog, "0"},
+               // The images still being made as it crashes: the end waits for them.
+               {"create-fault slow-images", Report::None, nullptr}};
   for (const auto& c : cases) {
+    SetEnvironmentVariableA("VIZO_D3D9_ADAPTER", c.adapter);
     SCOPED_TRACE(std::string(c.fault) + (c.report == Report::None    ? ", no debugger"
                                          : c.report == Report::Quiet ? ", quiet"
                                                                      : ", crash dialog"));
@@ -375,6 +380,7 @@ TEST_F(TwoMonitors, ACrashGivesTheScreenBackBeforeThePlatformsReport) {
     EXPECT_TRUE(exitCode.has_value()) << "still running";
     if (c.report == Report::None) {
       EXPECT_EQ(exitCode, 0xFFFFFFFFu);
+      EXPECT_NE(log_.Text().find("image thread ended\n", log_.Text().find("crash in ")), std::string::npos) << log_.Text();
     }
   }
   for (const char* variable : {"VIZO_D3D9_FAULT", "VIZO_D3D9_ADAPTER"}) SetEnvironmentVariableA(variable, nullptr);

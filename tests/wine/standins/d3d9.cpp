@@ -26,6 +26,10 @@
 //                 (GetAdapterMonitor), and its devices are made on adapter M
 //   remote-session  the program's GetSystemMetrics(SM_REMOTESESSION) answers 1, as in a Remote
 //                 Desktop session
+//   slow-images   the program's own thread (the one making its images) waits at its first resource
+//                 until a crash has come, and a second more, so that the crash finds it working
+// The program's own thread is logged as it ends normally ("image thread ended"); a process ended at
+// once (TerminateProcess) ends it without that line.
 // The stand-in also brings the display's state notices into the program, which Wine never sends
 // (standins/display_notices.cpp).
 // A windowed device's creation is logged as "create windowed ...".
@@ -76,6 +80,7 @@ Fault g_fault = Fault::None;
 int g_adapter = -1;  // the adapter the fault hits; -1: every one
 bool g_windowsRules = false;
 bool g_remoteSession = false;
+bool g_slowImages = false;
 int g_monitorOf[2] = {-1, -1};  // adapter-monitor: adapter [0] answers adapter [1]'s monitor
 
 // What windows-rules keeps of each device and resource.
@@ -144,6 +149,8 @@ Fault FaultFromEnvironment() {
       g_windowsRules = true;
     } else if (word == "remote-session") {
       g_remoteSession = true;
+    } else if (word == "slow-images") {
+      g_slowImages = true;
     } else if (word == "adapter-monitor") {
       words >> g_monitorOf[0] >> g_monitorOf[1];
     } else {
@@ -153,9 +160,13 @@ Fault FaultFromEnvironment() {
   return found;
 }
 
+HANDLE g_crashed = nullptr;  // set as a crash is raised
+DWORD g_mainThread = 0;       // the thread that first asked for Direct3D
+
 // A driver's crash, as the program would meet it inside a call.
 void RaiseFault(const char* where) {
   StandinLog("crash in %s", where);
+  if (g_crashed) SetEvent(g_crashed);
   RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr);
 }
 
@@ -471,7 +482,55 @@ HRESULT WINAPI CreateDevice(IDirect3D9* direct3d, UINT adapter, D3DDEVTYPE type,
   return result;
 }
 
+
+// Whether this thread started where the program's own threads start (_beginthreadex: the C
+// runtime's thread start), not in a library of the system's.
+bool StartedInProgram() {
+  using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  constexpr int ThreadQuerySetWin32StartAddress = 9;
+  const auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+  void* start = nullptr;
+  if (!query || query(GetCurrentThread(), ThreadQuerySetWin32StartAddress, &start, sizeof start, nullptr) != 0) {
+    return false;
+  }
+  const auto within = [start](HMODULE module) {
+    auto* base = reinterpret_cast<BYTE*>(module);
+    if (!base) return false;
+    const auto* nt =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    return start >= base && start < base + nt->OptionalHeader.SizeOfImage;
+  };
+  return within(GetModuleHandleA(nullptr)) || within(GetModuleHandleA("msvcrt.dll"));
+}
+
+using FindResourceFn = HRSRC(WINAPI*)(HMODULE, LPCSTR, LPCSTR);
+FindResourceFn g_realFindResource = nullptr;
+
+HRSRC WINAPI FindResourceSlowly(HMODULE module, LPCSTR name, LPCSTR type) {
+  static bool waited = false;
+  if (g_slowImages && !waited && GetCurrentThreadId() != g_mainThread) {
+    waited = true;
+    WaitForSingleObject(g_crashed, 10000);
+    Sleep(1000);
+  }
+  return g_realFindResource(module, name, type);
+}
+
+void SlowTheImages() {
+  if (g_realFindResource) return;
+  g_mainThread = GetCurrentThreadId();
+  g_crashed = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  void* real = RedirectProgramImport("kernel32.dll", "FindResourceA", reinterpret_cast<void*>(FindResourceSlowly));
+  g_realFindResource = reinterpret_cast<FindResourceFn>(real);
+}
+
 }  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
+  if (reason == DLL_THREAD_DETACH && StartedInProgram()) StandinLog("image thread ended");
+  return TRUE;
+}
 
 extern "C" __declspec(dllexport) IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVersion) {
   char system[MAX_PATH] = {};
@@ -496,6 +555,7 @@ extern "C" __declspec(dllexport) IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVers
     g_realGetSystemMetrics = reinterpret_cast<GetSystemMetricsFn>(programs);
   }
   BringDisplayNotices();
+  SlowTheImages();
   if (!g_realChangeDisplaySettings) {
     void* programs = RedirectProgramImport("user32.dll", "ChangeDisplaySettingsA", reinterpret_cast<void*>(ChangeDisplaySettingsLogged));
     g_realChangeDisplaySettings = reinterpret_cast<ChangeDisplaySettingsFn>(programs);
