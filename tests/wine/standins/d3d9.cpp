@@ -28,8 +28,10 @@
 //                 Desktop session
 //   slow-images   the program's own thread (the one making its images) waits at its first resource
 //                 until a crash has come, and a second more, so that the crash finds it working
+//   image-crash   the program's own thread crashes at its first resource
 // The program's own thread is logged as it ends normally ("image thread ended"); a process ended at
-// once (TerminateProcess) ends it without that line.
+// once (TerminateProcess) ends it without that line. A thread of the program that waits for itself is
+// logged too ("a thread waits for itself"): it would only ever time out.
 // The stand-in also brings the display's state notices into the program, which Wine never sends
 // (standins/display_notices.cpp).
 // A windowed device's creation is logged as "create windowed ...".
@@ -81,6 +83,7 @@ int g_adapter = -1;  // the adapter the fault hits; -1: every one
 bool g_windowsRules = false;
 bool g_remoteSession = false;
 bool g_slowImages = false;
+bool g_imageCrash = false;
 int g_monitorOf[2] = {-1, -1};  // adapter-monitor: adapter [0] answers adapter [1]'s monitor
 
 // What windows-rules keeps of each device and resource.
@@ -151,6 +154,8 @@ Fault FaultFromEnvironment() {
       g_remoteSession = true;
     } else if (word == "slow-images") {
       g_slowImages = true;
+    } else if (word == "image-crash") {
+      g_imageCrash = true;
     } else if (word == "adapter-monitor") {
       words >> g_monitorOf[0] >> g_monitorOf[1];
     } else {
@@ -509,6 +514,7 @@ FindResourceFn g_realFindResource = nullptr;
 
 HRSRC WINAPI FindResourceSlowly(HMODULE module, LPCSTR name, LPCSTR type) {
   static bool waited = false;
+  if (g_imageCrash && GetCurrentThreadId() != g_mainThread) RaiseFault("the image thread");
   if (g_slowImages && !waited && GetCurrentThreadId() != g_mainThread) {
     waited = true;
     WaitForSingleObject(g_crashed, 10000);
@@ -517,12 +523,22 @@ HRSRC WINAPI FindResourceSlowly(HMODULE module, LPCSTR name, LPCSTR type) {
   return g_realFindResource(module, name, type);
 }
 
+using WaitFn = DWORD(WINAPI*)(HANDLE, DWORD);
+WaitFn g_realWait = nullptr;
+
+DWORD WINAPI WaitWatched(HANDLE object, DWORD milliseconds) {
+  if (GetThreadId(object) == GetCurrentThreadId()) StandinLog("a thread waits for itself");
+  return g_realWait(object, milliseconds);
+}
+
 void SlowTheImages() {
   if (g_realFindResource) return;
   g_mainThread = GetCurrentThreadId();
   g_crashed = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   void* real = RedirectProgramImport("kernel32.dll", "FindResourceA", reinterpret_cast<void*>(FindResourceSlowly));
   g_realFindResource = reinterpret_cast<FindResourceFn>(real);
+  real = RedirectProgramImport("kernel32.dll", "WaitForSingleObject", reinterpret_cast<void*>(WaitWatched));
+  g_realWait = reinterpret_cast<WaitFn>(real);
 }
 
 }  // namespace
