@@ -104,7 +104,11 @@ TEST_F(SaverFault, NothingIsDrawnWhileTheDisplayIsDark) {
     Process saver(SaverPath(), "/s", nullptr, true);
     ASSERT_NE(WaitForFullScreenSaver(saver), nullptr);
     const std::string registered = std::string("display notices registered for ") + c.setting + "\n";
-    ASSERT_TRUE(PumpUntil([&] { return Notices().find(registered + "display on sent\n") != std::string::npos; })) << Notices();
+    ASSERT_TRUE(PumpUntil([&] {
+      const std::string notices = Notices();
+      const std::size_t at = notices.find(registered);
+      return at != std::string::npos && notices.find("display on sent\n", at) != std::string::npos;
+    })) << Notices();
     ASSERT_TRUE(log_.WaitForMorePresents(0, 2));
     // Each notice in turn, once the saver's window has handled it; then whether frames come.
     const struct {

@@ -562,7 +562,7 @@ std::string StandinLog::Text(Source source) const {
     const Source from = line.starts_with("msg ")                                           ? Source::Messages
                         : line.starts_with("time")                                         ? Source::Timer
                         : line.starts_with("present ")                                     ? Source::Presents
-                        : line.starts_with("display ") || line.starts_with("process times") ? Source::Display
+                        : line.starts_with("display ") || line.starts_with("process")       ? Source::Display
                                                                                            : Source::Direct3D;
     if (from == source) text.append(line).append("\n");
   }

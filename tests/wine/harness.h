@@ -67,6 +67,8 @@ struct ReceivedMessage {
 // emptied at the start.
 class StandinLog {
  public:
+  // Display: what the stand-in tells of the display's notices and of the process (its times, its
+  // own thread).
   enum class Source { Direct3D, Presents, Timer, Messages, Display };
   explicit StandinLog(const std::string& suffix = "");
   StandinLog(const StandinLog&) = delete;

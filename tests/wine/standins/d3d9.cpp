@@ -29,9 +29,9 @@
 //   slow-images   the program's own thread (the one making its images) waits at its first resource
 //                 until a crash has come, and a second more, so that the crash finds it working
 //   image-crash   the program's own thread crashes at its first resource
-// The program's own thread is logged as it ends normally ("image thread ended"); a process ended at
-// once (TerminateProcess) ends it without that line. A thread of the program that waits for itself is
-// logged too ("a thread waits for itself"): it would only ever time out.
+// The program's own thread is logged as it ends normally ("process: image thread ended"); a process
+// ended at once (TerminateProcess) ends it without that line. A thread of the program that waits for
+// itself is logged too ("process: a thread waits for itself"): it would only ever time out.
 // The stand-in also brings the display's state notices into the program, which Wine never sends
 // (standins/display_notices.cpp).
 // A windowed device's creation is logged as "create windowed ...".
@@ -527,7 +527,7 @@ using WaitFn = DWORD(WINAPI*)(HANDLE, DWORD);
 WaitFn g_realWait = nullptr;
 
 DWORD WINAPI WaitWatched(HANDLE object, DWORD milliseconds) {
-  if (GetThreadId(object) == GetCurrentThreadId()) StandinLog("a thread waits for itself");
+  if (GetThreadId(object) == GetCurrentThreadId()) StandinLog("process: a thread waits for itself");
   return g_realWait(object, milliseconds);
 }
 
@@ -544,7 +544,7 @@ void SlowTheImages() {
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
-  if (reason == DLL_THREAD_DETACH && StartedInProgram()) StandinLog("image thread ended");
+  if (reason == DLL_THREAD_DETACH && StartedInProgram()) StandinLog("process: image thread ended");
   return TRUE;
 }
 
