@@ -41,6 +41,15 @@ class SaverFault : public ::testing::Test {
     return log_.Text(timer ? StandinLog::Source::Timer : StandinLog::Source::Direct3D);
   }
   std::string Notices() const { return log_.Text(StandinLog::Source::Display); }
+  // Where the saver stands, for a failure's message: its window, and whether it runs.
+  static std::string Described(const Process& saver) {
+    const auto windows = ProcessWindows(saver.Id(), "WindowsScreenSaverClass", nullptr);
+    char foreground[64] = {};
+    GetClassNameA(GetForegroundWindow(), foreground, sizeof foreground);
+    return std::string(saver.Running() ? "running" : "ended") + ", " + std::to_string(windows.size()) +
+           " saver windows" + (windows.empty() ? "" : IsWindowVisible(windows.front()) ? ", shown" : ", hidden") +
+           ", the foreground a " + foreground;
+  }
   bool TimerRaisedOnceAndGivenBack() const { return Log(true) == "timeBeginPeriod 1\ntimeEndPeriod 1\n"; }
 
   // For the saver alone: the stand-in in the system folder first, Wine's own behind it.
@@ -72,7 +81,7 @@ TEST_F(SaverFault, TheFullScreenSaverGetsPastDeviceFaultsAndDrawsAgain) {
   for (const auto& c : cases) {
     Inject(c.fault);
     Process saver(SaverPath(), "/s");
-    ASSERT_NE(WaitForFullScreenSaver(saver), nullptr) << c.fault;
+    ASSERT_NE(WaitForFullScreenSaver(saver), nullptr) << c.fault << ": " << Log() << Described(saver);
     // Frames come again once the log has grown to its whole expected length.
     const std::size_t expected = std::string(c.log).size();
     ASSERT_TRUE(PumpUntil([&] { return Log().size() >= expected; }, 4 * DefaultTimeoutMs)) << c.fault << ": " << Log();
