@@ -89,6 +89,10 @@ D3DPRESENT_PARAMETERS Direct3DGraphics::Parameters(const Presentation& p) const 
   parameters.BackBufferCount = 1;
   // Only a copy may go to a part of the window.
   parameters.SwapEffect = TargetIn(p) ? D3DSWAPEFFECT_COPY : D3DSWAPEFFECT_DISCARD;
+  // Windowed over a monitor, a present never waits for its refresh: the frame timer paces the
+  // frames, and the desktop composes a window's anyway. (Under Wine 10 on a display without one,
+  // such a wait never ended.)
+  if (p.target) parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
   parameters.EnableAutoDepthStencil = TRUE;
   parameters.AutoDepthStencilFormat = D3DFMT_D16;
   parameters.Windowed = p.windowed;
