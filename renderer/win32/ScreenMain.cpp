@@ -88,11 +88,7 @@ D3DPRESENT_PARAMETERS Direct3DGraphics::Parameters(const Presentation& p) const 
   parameters.BackBufferFormat = static_cast<D3DFORMAT>(p.format);
   parameters.BackBufferCount = 1;
   // Only a copy may go to a part of the window.
-  parameters.SwapEffect = TargetIn(p) ? D3DSWAPEFFECT_COPY : D3DSWAPEFFECT_DISCARD;
-  // Windowed over a monitor, a present never waits for its refresh: the frame timer paces the
-  // frames, and the desktop composes a window's anyway. (Under Wine 10 on a display without one,
-  // such a wait never ended.)
-  if (p.target) parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+  parameters.SwapEffect = p.target ? D3DSWAPEFFECT_COPY : D3DSWAPEFFECT_DISCARD;
   parameters.EnableAutoDepthStencil = TRUE;
   parameters.AutoDepthStencilFormat = D3DFMT_D16;
   parameters.Windowed = p.windowed;
@@ -237,19 +233,14 @@ bool Direct3DGraphics::Clear(int slot) {
   return device && SUCCEEDED(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0));
 }
 
-std::optional<RECT> Direct3DGraphics::TargetIn(const Presentation& presentation) const {
-  if (!presentation.target) return std::nullopt;
+void Direct3DGraphics::TakeTarget(int slot, const Presentation& presentation) {
+  std::optional<RECT>& target = targets_.at(static_cast<size_t>(slot));
+  target.reset();
+  if (!presentation.target) return;
   const MonitorRect& on = *presentation.target;
   RECT r{on.left, on.top, on.right, on.bottom};
   MapWindowPoints(HWND_DESKTOP, window_, reinterpret_cast<POINT*>(&r), 2);
-  // All of the window (one monitor): presented as any windowed device is.
-  RECT client{};
-  if (GetClientRect(window_, &client) && EqualRect(&r, &client)) return std::nullopt;
-  return r;
-}
-
-void Direct3DGraphics::TakeTarget(int slot, const Presentation& presentation) {
-  targets_.at(static_cast<size_t>(slot)) = TargetIn(presentation);
+  target = r;
 }
 
 bool Direct3DGraphics::Present(int slot) {

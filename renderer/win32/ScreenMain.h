@@ -55,9 +55,6 @@ class Direct3DGraphics final : public SceneGraphics {
 
  private:
   D3DPRESENT_PARAMETERS Parameters(const Presentation& presentation) const;
-  // Where on the saver window a presentation's frames go, in its client coordinates; nothing for all
-  // of it.
-  std::optional<RECT> TargetIn(const Presentation& presentation) const;
   void TakeTarget(int slot, const Presentation& presentation);
 
   HWND window_ = nullptr;
