@@ -5,6 +5,7 @@
 
 #include "renderer/win32/ScreenMain.h"
 #include "shell/win32/error_report_win32.h"
+#include "shell/win32/fault_guard.h"
 #include "shell/win32/saver_shell_win32.h"
 #include "shell/win32/timer_resolution.h"
 
@@ -36,6 +37,9 @@ void StopFrameTimer(HWND window) {
 }
 
 void StartScene(HWND window) {
+  // Inside the window's creation, which the system calls: a fault making the devices (a driver's
+  // crash) would be swallowed there and leave a black screen that nothing ends.
+  const vizo::win32::FaultFrame frame;
   auto& owner = vizo::renderer::win32::TheScreenMain();
   if (!owner.InitDevice(window)) {
     vizo::win32::ReportError(__FILE__, vizo::reports::Quellar::NoScene);

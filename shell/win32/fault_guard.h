@@ -41,8 +41,8 @@ int RunGuarded(Body body, FaultEnd end) {
 // A processor fault in a window procedure that the system itself called (creation, destruction,
 // any sent message) never reaches the guard at the top: Wine, and Windows for a 32-bit program on a
 // 64-bit system, catch it on the way back into the system and let the program run on half done. A
-// frame of this kind around the procedure's body meets the fault first and ends it as the guard
-// does. (A handler frame of the stack's own chain, as a compiler's __try makes on 32-bit x86.)
+// frame of this kind around a body meets the fault first and ends it as the guard does. (A handler
+// frame of the stack's own chain, as a compiler's __try makes on 32-bit x86.)
 class FaultFrame {
  public:
   FaultFrame();
@@ -56,10 +56,9 @@ class FaultFrame {
   void* handler_ = nullptr;
 };
 
-// Runs a callback's body so that no exception leaves it, and no fault inside it is lost.
+// Runs a callback's body so that no exception leaves it.
 template <typename Body>
 auto CallbackBody(Body body) noexcept -> decltype(body()) {
-  const FaultFrame frame;
   try {
     return body();
   } catch (...) {
