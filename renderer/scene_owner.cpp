@@ -142,16 +142,16 @@ void SceneOwner::ResetEarlierDevices() {
   }
 }
 
-bool NothingToShow(std::pair<std::int32_t, std::int32_t> windowSize, SaverWindowKind kind) {
+bool NothingToShow(std::pair<std::int32_t, std::int32_t> windowSize) {
   // No device presents into no pixels.
-  return !FullScreen(windowSize, kind) && (windowSize.first <= 0 || windowSize.second <= 0);
+  return windowSize.first <= 0 || windowSize.second <= 0;
 }
 
 bool SceneOwner::InitDevice(std::optional<std::pair<std::int32_t, std::int32_t>> windowSize, SaverWindowKind kind) {
   if (!windowSize) return Fail(reports::ScreenMain::NoWindowSize);
   const auto [width, height] = *windowSize;
   const bool fullScreen = FullScreen(*windowSize, kind);
-  if (NothingToShow(*windowSize, kind)) return true;
+  if (NothingToShow(*windowSize)) return true;
   if (!graphics.CreateDirect3D()) return Fail(reports::ScreenMain::NoDirect3D);
   const auto desktop = graphics.CurrentMode(0);
   if (!desktop) return Fail(reports::ScreenMain::NoDesktopMode);

@@ -123,8 +123,8 @@ using SceneReport = void (*)(int line);
 // A full-screen device needs a top-level focus window; a preview lives in a child window.
 enum class SaverWindowKind { TopLevel, Child };
 
-// A saver window of this size and kind shows nothing (an empty preview pane): no device, no images.
-bool NothingToShow(std::pair<std::int32_t, std::int32_t> windowSize, SaverWindowKind kind);
+// A saver window of this size shows nothing (an empty preview pane): no device, no images.
+bool NothingToShow(std::pair<std::int32_t, std::int32_t> windowSize);
 
 // The refresh rate for a full-screen mode of this size in the adapter's desktop format: the
 // desktop's own where the adapter lists it at that size, else the fastest listed below it, else the

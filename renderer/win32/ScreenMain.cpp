@@ -366,7 +366,7 @@ bool ScreenMain::InitDevice(HWND window) {
   const auto kind = (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0 ? SaverWindowKind::Child : SaverWindowKind::TopLevel;
   // The sprite images are made on the side while Direct3D and the device start; for an empty pane
   // not at all, so that nothing in the window's creation waits for them.
-  if (size && !NothingToShow(*size, kind)) painter.PrepareImages();
+  if (size && !NothingToShow(*size)) painter.PrepareImages();
   return scene.InitDevice(size, kind);
 }
 

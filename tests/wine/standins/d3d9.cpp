@@ -487,7 +487,6 @@ HRESULT WINAPI CreateDevice(IDirect3D9* direct3d, UINT adapter, D3DDEVTYPE type,
   return result;
 }
 
-
 // Whether this thread started where the program's own threads start (_beginthreadex: the C
 // runtime's thread start), not in a library of the system's.
 bool StartedInProgram() {
